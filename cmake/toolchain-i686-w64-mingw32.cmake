@@ -1,0 +1,5 @@
+# Cross-compiles the shipped 32-bit Windows build with MinGW-w64 (posix threads, which GoogleTest needs).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(TORVA_MINGW_TRIPLE i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -1,0 +1,103 @@
+// The settings file's operations on a real Windows file system.
+#include "settings/win32_file_system.h"
+
+#include <windows.h>
+
+#include "settings/sound_setting.h"
+#include "startup/program_directory_win32.h"
+
+namespace torva {
+namespace {
+
+FileStatus StatusFromLastError() {
+  switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND: return FileStatus::NotFound;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_NETPATH: return FileStatus::PathNotFound;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT: return FileStatus::AccessDenied;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return FileStatus::SharingViolation;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return FileStatus::DiskFull;
+    default: return FileStatus::IoError;
+  }
+}
+
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE handle) : handle_(handle) {}
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  ~FileHandle() {
+    if (valid()) CloseHandle(handle_);
+  }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+  // Closing can fail on a network share after a deferred write; that is a failed write too.
+  bool Close() {
+    const bool closed = CloseHandle(handle_) != FALSE;
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+FileStatus Win32FileSystem::ReadAll(const std::wstring& path, std::string& content) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return StatusFromLastError();
+  content.clear();
+  char buffer[4096];
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) return StatusFromLastError();
+    if (read == 0) return FileStatus::Ok;
+    content.append(buffer, read);
+  }
+}
+
+FileStatus Win32FileSystem::WriteFlushed(const std::wstring& path, std::string_view bytes) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return StatusFromLastError();
+  DWORD written = 0;
+  if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+      written != bytes.size() || !FlushFileBuffers(file.get())) {
+    return StatusFromLastError();
+  }
+  return file.Close() ? FileStatus::Ok : StatusFromLastError();
+}
+
+FileStatus Win32FileSystem::Replace(const std::wstring& source, const std::wstring& target) {
+  // A read-only settings file is refused here rather than silently replaced, as opening it for
+  // writing would be.
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    return FileStatus::AccessDenied;
+  }
+  if (!MoveFileExW(source.c_str(), target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return StatusFromLastError();
+  }
+  return FileStatus::Ok;
+}
+
+void Win32FileSystem::Remove(const std::wstring& path) { DeleteFileW(path.c_str()); }
+
+bool ReadProgramSoundSetting() {
+  Win32FileSystem files;
+  return ReadSoundSetting(files, ProgramFile(kSettingsFileName));
+}
+
+void WriteProgramSoundSetting(bool soundOn) {
+  Win32FileSystem files;
+  WriteSoundSetting(files, ProgramFile(kSettingsFileName), soundOn);
+}
+
+}  // namespace torva

@@ -1,0 +1,20 @@
+// The settings file's operations on a real Windows file system.
+#pragma once
+
+#include "settings/settings_file.h"
+
+namespace torva {
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  FileStatus ReadAll(const std::wstring& path, std::string& content) override;
+  FileStatus WriteFlushed(const std::wstring& path, std::string_view bytes) override;
+  FileStatus Replace(const std::wstring& source, const std::wstring& target) override;
+  void Remove(const std::wstring& path) override;
+};
+
+// The settings file beside the executable, read and written through Win32FileSystem.
+bool ReadProgramSoundSetting();
+void WriteProgramSoundSetting(bool soundOn);
+
+}  // namespace torva

@@ -1,0 +1,43 @@
+// The run-time errors that end the program, and the text of the report shown before it ends.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace torva {
+
+// The platform's own error numbers, so that a report reads the same as any other program's on it.
+// The number is also the process exit code after the report.
+enum class ErrorCode : int {
+  Overflow = 6,
+  FileNotFound = 53,
+  DeviceIoError = 57,
+  DiskFull = 61,
+  InputPastEndOfFile = 62,
+  PermissionDenied = 70,
+  PathFileAccessError = 75,
+  PathNotFound = 76,
+};
+
+// Thrown by the pure code; the Win32 glue catches it at the edge of every event handler, shows the
+// report and ends the process. `subject` is what the error concerns: a file's path, or the text read.
+class RuntimeError : public std::runtime_error {
+ public:
+  RuntimeError(ErrorCode code, std::wstring subject);
+
+  ErrorCode code() const { return code_; }
+  const std::wstring& subject() const { return subject_; }
+
+ private:
+  ErrorCode code_;
+  std::wstring subject_;
+};
+
+const wchar_t* DescribeError(ErrorCode code);
+
+// The message box text: the error, what it concerns, and its number for anyone reporting it.
+std::wstring FormatErrorReport(const RuntimeError& error);
+
+inline constexpr wchar_t kProgramName[] = L"Torva";
+
+}  // namespace torva

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Checks a built torva.scr: the expected PE format, a GUI program, and no DLL beyond Windows' own.
+set -euo pipefail
+binary=$1 format=$2
+triple=$([ "$format" = pei-i386 ] && echo i686-w64-mingw32 || echo x86_64-w64-mingw32)
+
+"$triple-objdump" -f "$binary" | grep -q "file format $format" || { echo "not $format: $binary"; exit 1; }
+headers=$("$triple-objdump" -p "$binary")
+grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || { echo "not a Windows GUI program"; exit 1; }
+
+allowed='^(KERNEL32|USER32|GDI32|SHELL32|WINMM|ADVAPI32|COMCTL32|UXTHEME|msvcrt|api-ms-win-.*)\.dll$'
+shopt -s nocasematch
+status=0
+while read -r dll; do
+  if [[ ! $dll =~ $allowed ]]; then echo "imports a DLL that Windows does not ship: $dll"; status=1; fi
+done < <(sed -n 's/^\s*DLL Name: //p' <<<"$headers")
+exit $status

@@ -1,0 +1,82 @@
+// The settings text: a misread second field plays sound in an office, or silences a user who chose it.
+#include "settings/sound_setting.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace torva {
+namespace {
+
+std::vector<std::string> AllFields(std::string_view text) {
+  FieldReader reader(text);
+  std::vector<std::string> fields;
+  while (auto field = reader.Next()) fields.push_back(*field);
+  return fields;
+}
+
+using Fields = std::vector<std::string>;
+
+TEST(FieldReader, SplitsAtCommasAndLineEnds) {
+  EXPECT_EQ(AllFields("a,b\r\nc\nd\re"), (Fields{"a", "b", "c", "d", "e"}));
+  EXPECT_EQ(AllFields("a,,b"), (Fields{"a", "", "b"}));
+}
+
+TEST(FieldReader, SkipsBlanksBeforeAndDropsThemAfterAField) {
+  EXPECT_EQ(AllFields("  a  ,\t b \r\n   c"), (Fields{"a", "b", "c"}));
+}
+
+TEST(FieldReader, QuotesAreRemovedAndProtectCommas) {
+  EXPECT_EQ(AllFields("\"a,b\" , \" c \"\r\n\"d"), (Fields{"a,b", " c ", "d"}));
+  EXPECT_EQ(AllFields("\"x\" tail,y"), (Fields{"x", "y"}));
+}
+
+TEST(FieldReader, EmptyLineIsOneEmptyFieldButTrailingLineEndIsNone) {
+  EXPECT_EQ(AllFields("a\r\n\r\nb\r\n"), (Fields{"a", "", "b"}));
+  EXPECT_EQ(AllFields("a\r\n"), (Fields{"a"}));
+  EXPECT_EQ(AllFields(""), (Fields{}));
+  EXPECT_EQ(AllFields("   "), (Fields{}));
+}
+
+struct SettingCase {
+  const char* content;
+  std::optional<bool> expected;
+};
+
+class ParseSoundSettingReads : public testing::TestWithParam<SettingCase> {};
+
+TEST_P(ParseSoundSettingReads, TheSecondField) {
+  EXPECT_EQ(ParseSoundSetting(GetParam().content), GetParam().expected)
+      << testing::PrintToString(std::string(GetParam().content));
+}
+
+INSTANTIATE_TEST_SUITE_P(SoundOn, ParseSoundSettingReads, testing::Values(
+    SettingCase{"Sound Config file for torva screensaver\r\n1\r\n", true},
+    SettingCase{"header\r\n   1\r\n", true}, SettingCase{"header\n1", true},
+    SettingCase{"header\r\n\"1\"\r\n", true}, SettingCase{"header,1\r\n0\r\n", true},
+    SettingCase{"\"a,b\"\r\n1\r\n", true}, SettingCase{"header\r\n1 \r\n", true}));
+
+INSTANTIATE_TEST_SUITE_P(SoundOff, ParseSoundSettingReads, testing::Values(
+    SettingCase{"Sound Config file for torva screensaver\r\n0\r\n", false},
+    SettingCase{"header\r\n2\r\n", false}, SettingCase{"header\r\n01\r\n", false},
+    SettingCase{"header\r\non\r\n", false}, SettingCase{"header\r\n1.0\r\n", false},
+    SettingCase{"header\r\n\r\n1\r\n", false}, SettingCase{"header,0\r\n1\r\n", false}));
+
+INSTANTIATE_TEST_SUITE_P(TooShort, ParseSoundSettingReads, testing::Values(
+    SettingCase{"", std::nullopt}, SettingCase{"Sound Config file for torva screensaver\r\n", std::nullopt},
+    SettingCase{"header", std::nullopt}, SettingCase{"header\r\n  \t ", std::nullopt}));
+
+TEST(FormatSoundSetting, IsExactlyTheHeaderAndTheDigitWithCrLf) {
+  EXPECT_EQ(FormatSoundSetting(false), "Sound Config file for torva screensaver\r\n0\r\n");
+  EXPECT_EQ(FormatSoundSetting(true), "Sound Config file for torva screensaver\r\n1\r\n");
+}
+
+TEST(FormatSoundSetting, ReadsBackAsWritten) {
+  EXPECT_EQ(ParseSoundSetting(FormatSoundSetting(true)), true);
+  EXPECT_EQ(ParseSoundSetting(FormatSoundSetting(false)), false);
+}
+
+}  // namespace
+}  // namespace torva
