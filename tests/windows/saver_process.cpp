@@ -1,0 +1,174 @@
+// Windows-side test support.
+#include "tests/windows/saver_process.h"
+
+#include <gtest/gtest.h>
+
+namespace torva::testing {
+namespace {
+
+std::wstring ModuleDirectory() {
+  wchar_t path[MAX_PATH * 4] = {};
+  GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+  std::wstring directory = path;
+  return directory.substr(0, directory.find_last_of(L'\\'));
+}
+
+}  // namespace
+
+std::wstring BuildDirectory() { return ModuleDirectory(); }
+
+ProgramDirectory::ProgramDirectory() {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  for (unsigned attempt = GetTickCount() ^ GetCurrentProcessId();; ++attempt) {
+    path_ = std::wstring(temp) + L"torva-test-" + std::to_wstring(attempt);
+    if (CreateDirectoryW(path_.c_str(), nullptr)) break;
+  }
+  const std::wstring saver = BuildDirectory() + L"\\torva.scr";
+  if (!CopyFileW(saver.c_str(), File(L"torva.scr").c_str(), FALSE)) {
+    ADD_FAILURE() << "cannot copy torva.scr from the build directory";
+  }
+}
+
+ProgramDirectory::~ProgramDirectory() {
+  for (const auto& name : FileNames()) {
+    const std::wstring file = File(name);
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(file.c_str());
+  }
+  RemoveDirectoryW(path_.c_str());
+}
+
+void ProgramDirectory::Write(const std::wstring& name, const std::string& bytes) const {
+  const HANDLE file = CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  ASSERT_EQ(written, bytes.size());
+}
+
+std::optional<std::string> ProgramDirectory::Read(const std::wstring& name) const {
+  const HANDLE file = CreateFileW(File(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string content;
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) content.append(buffer, read);
+  CloseHandle(file);
+  return content;
+}
+
+void ProgramDirectory::CopyFromBuild(const std::wstring& name) const {
+  const std::wstring source = BuildDirectory() + L"\\" + name;
+  ASSERT_TRUE(CopyFileW(source.c_str(), File(name).c_str(), FALSE));
+}
+
+std::vector<std::wstring> ProgramDirectory::FileNames() const {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW((path_ + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return names;
+}
+
+SaverProcess::SaverProcess(const ProgramDirectory& directory, const std::wstring& arguments) {
+  std::wstring commandLine = L"\"" + directory.File(L"torva.scr") + L"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      directory.path().c_str(), &startup, &info_)) {
+    ADD_FAILURE() << "cannot start torva.scr, error " << GetLastError();
+  }
+}
+
+SaverProcess::~SaverProcess() {
+  if (!info_.hProcess) return;
+  if (IsRunning()) {
+    TerminateProcess(info_.hProcess, 99);
+    WaitForSingleObject(info_.hProcess, 5000);
+  }
+  CloseHandle(info_.hThread);
+  CloseHandle(info_.hProcess);
+}
+
+std::optional<DWORD> SaverProcess::WaitForExit(DWORD milliseconds) {
+  if (!info_.hProcess) return DWORD{0xDEAD};
+  const DWORD deadline = GetTickCount() + milliseconds;
+  for (;;) {
+    const DWORD now = GetTickCount();
+    const DWORD left = static_cast<LONG>(deadline - now) > 0 ? deadline - now : 0;
+    // Keep our own windows (a test's host pane) answering while we wait.
+    const DWORD woken = MsgWaitForMultipleObjects(1, &info_.hProcess, FALSE, left, QS_ALLINPUT);
+    if (woken == WAIT_OBJECT_0) break;
+    if (woken != WAIT_OBJECT_0 + 1) return std::nullopt;
+    PumpFor(0);
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(info_.hProcess, &code);
+  return code;
+}
+
+std::vector<HWND> SaverProcess::VisibleWindows() const {
+  struct Search {
+    DWORD process;
+    std::vector<HWND> found;
+  } search{info_.dwProcessId, {}};
+  EnumWindows(
+      [](HWND window, LPARAM context) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(context);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == s->process && IsWindowVisible(window)) s->found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND SaverProcess::WaitForWindow(const std::function<bool(HWND)>& match, DWORD milliseconds) const {
+  const DWORD start = GetTickCount();
+  do {
+    for (HWND window : VisibleWindows()) {
+      if (match(window)) return window;
+    }
+    PumpFor(20);
+  } while (GetTickCount() - start < milliseconds);
+  return nullptr;
+}
+
+std::wstring ClassNameOf(HWND window) {
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  return name;
+}
+
+std::wstring TextOf(HWND window) {
+  wchar_t text[1024] = {};
+  GetWindowTextW(window, text, 1024);
+  return text;
+}
+
+bool IsMessageBox(HWND window) { return ClassNameOf(window) == L"#32770" && GetDlgItem(window, 0xFFFF); }
+
+std::wstring MessageBoxText(HWND box) { return TextOf(GetDlgItem(box, 0xFFFF)); }
+
+void PumpFor(DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  do {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    if (milliseconds) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  } while (GetTickCount() - start < milliseconds);
+}
+
+}  // namespace torva::testing

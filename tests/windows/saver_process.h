@@ -1,0 +1,67 @@
+// Windows-side test support: a program directory of our own holding a copy of the built saver,
+// and the saver started from it as a user's system would start it.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace torva::testing {
+
+// The directory holding the built torva.scr, torva.txt and torva.mpg (where the tests run from).
+std::wstring BuildDirectory();
+
+// A fresh temporary directory with a copy of torva.scr and none of its files; removed afterwards.
+class ProgramDirectory {
+ public:
+  ProgramDirectory();
+  ~ProgramDirectory();
+  ProgramDirectory(const ProgramDirectory&) = delete;
+  ProgramDirectory& operator=(const ProgramDirectory&) = delete;
+
+  const std::wstring& path() const { return path_; }
+  std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+  void Write(const std::wstring& name, const std::string& bytes) const;
+  std::optional<std::string> Read(const std::wstring& name) const;
+  // Copies a file that the build staged beside torva.scr (the settings file or the clip).
+  void CopyFromBuild(const std::wstring& name) const;
+  std::vector<std::wstring> FileNames() const;
+
+ private:
+  std::wstring path_;
+};
+
+// The saver process, ended by the destructor if a test leaves it running.
+class SaverProcess {
+ public:
+  SaverProcess(const ProgramDirectory& directory, const std::wstring& arguments);
+  ~SaverProcess();
+  SaverProcess(const SaverProcess&) = delete;
+  SaverProcess& operator=(const SaverProcess&) = delete;
+
+  DWORD id() const { return info_.dwProcessId; }
+  // The exit code, or nothing if the process is still running after `milliseconds`.
+  std::optional<DWORD> WaitForExit(DWORD milliseconds);
+  bool IsRunning() { return !WaitForExit(0); }
+  // The process's visible top-level windows.
+  std::vector<HWND> VisibleWindows() const;
+  // Waits until one of the process's visible top-level windows satisfies `match`.
+  HWND WaitForWindow(const std::function<bool(HWND)>& match, DWORD milliseconds) const;
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+std::wstring ClassNameOf(HWND window);
+std::wstring TextOf(HWND window);
+bool IsMessageBox(HWND window);
+// The message text of a message box (its static control holding the text).
+std::wstring MessageBoxText(HWND box);
+
+// Pumps this thread's messages while waiting, so that windows of the test itself stay responsive.
+void PumpFor(DWORD milliseconds);
+
+}  // namespace torva::testing
