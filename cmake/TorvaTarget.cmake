@@ -16,6 +16,11 @@ function(torva_target target)
       # Nothing beyond Windows' own DLLs: libstdc++, libgcc and winpthread are linked in.
       target_link_options(${target} PRIVATE -static)
     endif()
+  elseif(TORVA_FUZZ)
+    # Coverage for libFuzzer in every library; the fuzz targets add the fuzzer's own main.
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link,address,undefined
+                                             -fno-sanitize-recover=undefined)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
   elseif(TORVA_SANITIZE)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer
                                              -fno-sanitize-recover=undefined)

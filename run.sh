@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Sets up what is missing, builds, and starts the show on the sample clip: on your display if you
+# have one (end it with a key or the mouse), otherwise on a private one for a few seconds, saving a
+# screenshot.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+tools/setup.sh
+for preset in win32 win64; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" >/dev/null
+done
+echo "Built build/win32/torva.scr (the shipped 32-bit program) and build/win64/torva.scr."
+
+had_display=${DISPLAY:-}
+source tools/wine-env.sh
+trap wine_session_stop EXIT
+if [ -n "$had_display" ] && xdpyinfo >/dev/null 2>&1; then
+  wine_session_start
+  echo "Starting the show on $DISPLAY: press a key twice or move the mouse to end it."
+  "$wine64" build/win64/torva.scr /s
+  exit
+fi
+
+unset DISPLAY
+wine_session_start
+seconds=${TORVA_RUN_SECONDS:-8}
+echo "No display: showing on a private one ($DISPLAY) for $seconds s."
+"$wine64" build/win64/torva.scr /s &
+sleep "$seconds"
+mkdir -p build/run
+xwd -root -silent | convert xwd:- build/run/show.png
+echo "Screenshot: $PWD/build/run/show.png"

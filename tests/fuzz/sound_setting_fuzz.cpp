@@ -1,0 +1,21 @@
+// Feeds arbitrary bytes to the settings reader: it must never crash or read out of bounds, the
+// field count must agree with the parse, and what we write must read back.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "settings/sound_setting.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  torva::FieldReader reader(text);
+  std::size_t fields = 0;
+  while (auto field = reader.Next()) {
+    if (field->size() > size) __builtin_trap();
+    if (++fields > size + 1) __builtin_trap();  // every field consumes input
+  }
+  const auto soundOn = torva::ParseSoundSetting(text);
+  if (soundOn.has_value() != (fields >= 2)) __builtin_trap();
+  if (torva::ParseSoundSetting(torva::FormatSoundSetting(size % 2 == 0)) != (size % 2 == 0)) __builtin_trap();
+  return 0;
+}
