@@ -1,0 +1,99 @@
+// What the full-screen show does (frmSS): its start, the video/logo cycle and the end on user
+// activity, decided here and carried out by the window through the narrow interfaces below.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "show/show_timers.h"
+#include "video/video_control.h"
+
+namespace torva {
+
+// The logo picture (Image1). Positions and sizes in twips.
+class Logo {
+ public:
+  virtual ~Logo() = default;
+  virtual void SetVisible(bool visible) = 0;
+  virtual void Move(float left, float top) = 0;
+  virtual float Width() const = 0;
+  virtual float Height() const = 0;
+};
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  // Hands `address` to the shell's "open" verb on behalf of the show window.
+  virtual void OpenWebAddress(const wchar_t* address) = 0;
+};
+
+class Program {
+ public:
+  virtual ~Program() = default;
+  // Sound on or off from the settings file; throws RuntimeError when the file is missing or short.
+  virtual bool ReadSoundSetting() = 0;
+  virtual void LetPendingEventsRun() = 0;
+  // Ends the process at once. A fake returns, so every caller makes this its last step.
+  virtual void End() = 0;
+};
+
+struct ShowParts {
+  VideoControl& video;  // FXVid1
+  Logo& logo;           // Image1
+  Timers& timers;
+  Shell& shell;
+  Program& program;
+};
+
+// The screen in twips, as the window measures it.
+struct ScreenSize {
+  float width = 0;
+  float height = 0;
+};
+
+class SaverShow {
+ public:
+  // `clipPath` is the clip beside the program.
+  SaverShow(const ShowParts& parts, ScreenSize screen, std::wstring clipPath);
+
+  // Reads the setting and starts the video; `pointer` is where the mouse pointer is now.
+  void OnLoad(ScreenPoint pointer);
+  void OnTimer(TimerId timer);
+
+  // Activity: each kind counts on its own and ends the show at its own threshold.
+  void OnKeyDown();
+  void OnMouseDown();
+  void OnMouseMove(ScreenPoint where);
+  void OnVideoClick();
+  void OnVideoMouseMove(ScreenPoint where);
+
+  // A click on the visible logo opens the product's web address and ends the show.
+  void OnLogoClick();
+
+  std::int16_t loopCount() const { return loopCount_; }
+
+ private:
+  void OnTimerLoop();
+  void OnTimer1();
+  void OnTimer2();
+  void Count(std::int16_t& counter, int threshold);
+  // Whether the pointer has really moved since it was last seen.
+  bool PointerMoved(ScreenPoint where);
+
+  ShowParts parts_;
+  ScreenSize screen_;
+  std::wstring clipPath_;
+
+  std::int16_t loopCount_ = 0;  // LoopCount: ticks of the current video phase
+
+  // Activity since the window was created; never reset, so a second key press an hour after
+  // the first still ends the show.
+  std::int16_t keyDowns_ = 0;
+  std::int16_t mouseDowns_ = 0;
+  std::int16_t mouseMoves_ = 0;
+  std::int16_t videoClicks_ = 0;
+  std::int16_t videoMouseMoves_ = 0;
+  ScreenPoint lastPointer_;
+};
+
+}  // namespace torva

@@ -1,0 +1,143 @@
+// The show's start and its endless video/logo cycle, followed on a simulated clock.
+#include <gtest/gtest.h>
+
+#include "tests/unit/show_fakes.h"
+
+namespace torva::testing {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+TEST(ShowLoad, ReadsTheSettingThenStartsTheVideoOverTheWholeScreenAndArmsTheTick) {
+  for (const bool soundOn : {true, false}) {
+    ShowRig rig;
+    rig.program.soundOn = soundOn;
+    rig.Load();
+    EXPECT_EQ(rig.log.calls(), (Calls{
+        "program.ReadSoundSetting",
+        soundOn ? "video.SetMute(false)" : "video.SetMute(true)",
+        "video.Move(0,0,15360,11520)",
+        "video.SetDeviceType(MPEGVideo)",
+        "video.SetFileName(C:\\saver\\torva.mpg)",
+        "video.SetCommand(5)",
+        "program.LetPendingEventsRun",
+        "video.SetVisible(true)",
+        "Timer_loop.SetInterval(1000)",
+        "Timer_loop.SetEnabled(true)",
+    })) << "sound on: " << soundOn;
+    EXPECT_EQ(rig.show.loopCount(), 0);
+  }
+}
+
+TEST(ShowLoad, BrokenSettingsFileStopsTheLoadBeforeTheVideoIsTouched) {
+  for (const ErrorCode error : {ErrorCode::FileNotFound, ErrorCode::InputPastEndOfFile}) {
+    ShowRig rig;
+    rig.program.readError = error;
+    EXPECT_THROW(rig.Load(), RuntimeError);
+    EXPECT_EQ(rig.log.calls(), Calls{"program.ReadSoundSetting"});
+    EXPECT_FALSE(rig.timers.Fires(TimerId::Timer_loop));
+  }
+}
+
+TEST(ShowCycle, VideoAloneFor42SecondsThenTheLogoFor5ThenTheVideoAgain) {
+  ShowRig rig;
+  rig.Load();
+
+  rig.RunUntil(milliseconds{40'000});
+  EXPECT_EQ(rig.show.loopCount(), 40);
+  EXPECT_EQ(rig.OnScreen(), "video");
+  EXPECT_FALSE(rig.logo.visible) << "nothing but the video in the first phase";
+
+  rig.RunUntil(milliseconds{41'999});
+  EXPECT_EQ(rig.OnScreen(), "video");
+  EXPECT_TRUE(rig.video.playing);
+
+  rig.log.Clear();
+  rig.RunUntil(milliseconds{42'000});
+  EXPECT_EQ(rig.log.calls(), (Calls{
+      "video.SetVisible(false)",
+      "video.SetCommand(1)",
+      "Timer1.SetEnabled(false)",
+      "logo.SetVisible(true)",
+      "logo.Move(4770,3562.5)",
+      "Timer2.SetEnabled(true)",
+      "Timer2.SetInterval(5000)",
+  }));
+  EXPECT_EQ(rig.OnScreen(), "logo");
+
+  rig.RunUntil(milliseconds{46'999});
+  EXPECT_EQ(rig.OnScreen(), "logo");
+
+  rig.log.Clear();
+  rig.RunUntil(milliseconds{47'000});
+  EXPECT_EQ(rig.log.calls(), (Calls{
+      "Timer2.SetEnabled(false)",
+      "video.SetCommand(5)",
+      "video.SetVisible(true)",
+      "Timer_loop.SetEnabled(true)",
+  }));
+  EXPECT_EQ(rig.OnScreen(), "video");
+  EXPECT_EQ(rig.show.loopCount(), 0);
+  EXPECT_TRUE(rig.logo.visible) << "the logo stays, covered by the video";
+}
+
+TEST(ShowCycle, EveryPhaseHasTheSameLength) {
+  ShowRig rig;
+  rig.Load();
+  std::vector<long long> switches;  // when the screen changed, in ms after the load
+  std::string shown = rig.OnScreen();
+  while (rig.clock.now() < milliseconds{4 * 47'000 + 1}) {
+    rig.RunFor(milliseconds{1});
+    if (rig.OnScreen() != shown) {
+      shown = rig.OnScreen();
+      switches.push_back(rig.clock.now().count());
+    }
+  }
+  EXPECT_EQ(switches, (std::vector<long long>{42'000, 47'000, 89'000, 94'000, 136'000, 141'000,
+                                               183'000, 188'000}));
+  EXPECT_FALSE(rig.program.ended);
+}
+
+TEST(ShowCycle, TheTickWaitsAFullSecondAfterEachHandler) {
+  ShowRig rig;
+  rig.Load();
+  rig.RunUntil(milliseconds{999});
+  EXPECT_EQ(rig.show.loopCount(), 0);
+  rig.RunUntil(milliseconds{1000});
+  EXPECT_EQ(rig.show.loopCount(), 1);
+  // Only one timer is ever armed at a time.
+  rig.RunUntil(milliseconds{40'000});
+  EXPECT_FALSE(rig.clock.IsRunning(TimerId::Timer_loop));
+  EXPECT_TRUE(rig.clock.IsRunning(TimerId::Timer1));
+  rig.RunUntil(milliseconds{42'000});
+  EXPECT_FALSE(rig.clock.IsRunning(TimerId::Timer1));
+  EXPECT_TRUE(rig.clock.IsRunning(TimerId::Timer2));
+}
+
+struct CentringCase {
+  ScreenSize screen;
+  float logoWidth, logoHeight;
+  float left, top;
+};
+
+TEST(ShowCycle, LogoIsCentredByItsOwnSizeAlsoWhenTheScreenIsSmaller) {
+  const CentringCase cases[] = {
+      {{15360, 11520}, 5820, 4395, 4770, 3562.5f},      // 1024 x 768
+      {{28800, 16200}, 5820, 4395, 11490, 5902.5f},     // 1920 x 1080
+      {{4800, 3600}, 5820, 4395, -510, -397.5f},        // 320 x 240: cut evenly on both sides
+      {{9600, 7200}, 11640, 8790, -1020, -795},         // the logo twice as large at 192 DPI
+  };
+  for (const CentringCase& c : cases) {
+    ShowRig rig(c.screen);
+    rig.logo.width = c.logoWidth;
+    rig.logo.height = c.logoHeight;
+    rig.Load();
+    rig.RunUntil(milliseconds{42'000});
+    ASSERT_TRUE(rig.logo.visible);
+    EXPECT_EQ(rig.logo.left, c.left) << c.screen.width << " x " << c.screen.height;
+    EXPECT_EQ(rig.logo.top, c.top) << c.screen.width << " x " << c.screen.height;
+  }
+}
+
+}  // namespace
+}  // namespace torva::testing
