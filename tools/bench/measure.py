@@ -114,10 +114,15 @@ def cpu_seconds(pid):
     """User + system time of the whole process (all threads), or None when it is gone."""
     try:
         with open(f"/proc/{pid}/stat") as f:
-            fields = f.read().rsplit(")", 1)[1].split()
-    except (OSError, IndexError):
+            return parse_cpu_seconds(f.read())
+    except (OSError, IndexError, ValueError):
         return None
-    # After the command name: state is field 3, utime field 14, stime field 15 (proc(5)).
+
+
+def parse_cpu_seconds(stat):
+    # The command name may hold spaces and parentheses, so fields are counted from its last ")":
+    # then state is field 3, utime field 14 and stime field 15 (proc(5)).
+    fields = stat.rsplit(")", 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
 
 

@@ -1,0 +1,95 @@
+"""Unit tests of the benchmark's arithmetic and verdicts (python3 -m unittest in tools/bench)."""
+
+import io
+import json
+import os
+import sys
+import tempfile
+import unittest
+from contextlib import redirect_stderr, redirect_stdout
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import measure  # noqa: E402
+import summary  # noqa: E402
+
+
+def run(label, **figures):
+    return {"label": label, "notes": [], "screen": "1024x768", "poll_ms": 20, **figures}
+
+
+def video(program, seconds=16.0):
+    return {"program": program, "wineserver": 0.1, "x_server": 0.1, "others_cores": 0.5,
+            "seconds": seconds}
+
+
+class Verdicts(unittest.TestCase):
+    def test_ratio_goal_is_met_up_to_the_limit_and_not_beyond(self):
+        self.assertEqual(summary.verdict(("ratio", 1.05), [1.0, 1.0], [1.05, 1.0], True)[1], "met")
+        self.assertEqual(summary.verdict(("ratio", 1.05), [1.0, 1.01], [1.2, 1.3], True)[1],
+                         "NOT met")
+
+    def test_over_the_goal_within_the_bare_range_is_called_noise(self):
+        result = summary.verdict(("ratio", 1.05), [1.0, 1.0, 1.4], [1.2, 1.3], True)[1]
+        self.assertEqual(result, "NOT met (ranges overlap)")
+
+    def test_a_show_that_played_no_video_meets_no_goal(self):
+        self.assertIn("n/a", summary.verdict(("ratio", 1.10), [100.0], [20.0], False)[1])
+
+    def test_logo_goal_is_an_absolute_share_of_a_core(self):
+        self.assertEqual(summary.verdict(("below", 1.0), [], [0.25, 0.5], True)[1], "met")
+        self.assertEqual(summary.verdict(("below", 1.0), [], [1.0, 2.0], True)[1], "NOT met")
+
+
+class Figures(unittest.TestCase):
+    def test_playback_cpu_is_scaled_from_its_window_to_twenty_seconds(self):
+        self.assertAlmostEqual(summary.per_video(run("bare", video=video(2.0, 16.0)), "program"),
+                               2.5)
+
+    def test_missing_parts_give_no_figure_rather_than_zero(self):
+        self.assertIsNone(summary.per_video(run("show"), "program"))
+        self.assertIsNone(summary.logo(run("show", logo={"program": None, "seconds": 4}),
+                                       "program", True))
+
+    def test_cpu_time_is_read_past_a_command_name_with_parentheses_and_spaces(self):
+        fields = " ".join(["S"] + ["0"] * 10 + ["250", "50"] + ["0"] * 30)
+        self.assertAlmostEqual(measure.parse_cpu_seconds(f"42 (a) b (c)) {fields}"),
+                               300 / measure.CLOCK_TICKS)
+
+    def test_the_rest_of_the_machine_excludes_the_measured_processes_and_a_gone_one(self):
+        a = {"program": 1.0, "wineserver": 0.5, "x_server": None, "time": 0.0, "busy": 0,
+             "total": 0}
+        b = {"program": 2.0, "wineserver": 0.5, "x_server": None, "time": 10.0,
+             "busy": 10, "total": 10 * (os.cpu_count() or 1)}
+        delta = measure.Counters.delta(a, b)
+        self.assertEqual(delta["program"], 1.0)
+        self.assertIsNone(delta["x_server"])
+        # One core busy for 10 s, one second of it ours: 0.9 cores for everything else.
+        self.assertAlmostEqual(delta["others_cores"], 0.9, places=2)
+
+
+class Report(unittest.TestCase):
+    def report(self, runs):
+        with tempfile.NamedTemporaryFile("w", suffix=".jsonl", delete=False) as f:
+            f.write("".join(json.dumps(r) + "\n" for r in runs))
+        try:
+            sys.argv = ["summary.py", f.name]
+            out, err = io.StringIO(), io.StringIO()
+            with redirect_stdout(out), redirect_stderr(err):
+                status = summary.main()
+            return status, out.getvalue()
+        finally:
+            os.unlink(f.name)
+
+    def test_a_bad_show_is_reported_but_a_failed_reference_fails_the_measurement(self):
+        bare = run("bare", startup_s=0.6, video=video(2.0), peak_kib=100 * 1024)
+        show = run("show", peak_kib=20 * 1024, notes=["no video frame within 30 s"])
+        status, out = self.report([bare, show])
+        self.assertEqual(status, 0)
+        self.assertIn("no video frame", out)
+        status, _ = self.report([run("bare", notes=["program ended before any video frame"]),
+                                 show])
+        self.assertEqual(status, 1)
+
+
+if __name__ == "__main__":
+    unittest.main()
