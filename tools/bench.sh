@@ -19,7 +19,8 @@
 #                             work the program hands to them does not appear in its own figure.
 #   logo phase                The show only: its CPU over 4 s inside the first logo phase (found as
 #                             the screen's top-left corner turning black about 42 s after the
-#                             start), also as % of one core.
+#                             start), also as % of one core; and how long the logo stays on
+#                             screen until the video is back (5 s plus the restart of the clip).
 #   peak memory               VmHWM of the program's Wine process, last seen before it ended.
 #   other load                Busy cores of the machine not spent by the three processes above,
 #                             during the video window: the noise of everything else running.

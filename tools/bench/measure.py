@@ -334,7 +334,8 @@ def measure_logo(options, screen, counters, frame, result, note_peak, exited):
     """The logo phase: the video is hidden, so the top-left corner turns black. It must stay black
     for a few reads in a row, so that a dark frame of the clip is not taken for it."""
     notes = result["notes"]
-    poll = max(options.poll_ms, 50) / 1000
+    # Slower reads than at the start: the phase lasts seconds, and reading costs the X server.
+    poll = max(options.poll_ms, 100) / 1000
     dark_since = None
     dark_reads = 0
     while time.monotonic() - frame < options.logo_timeout and not exited():

@@ -40,6 +40,7 @@ ROWS = [
     ("logo phase: CPU s", lambda r: logo(r, "program"), 3, None),
     ("  % of one core", lambda r: logo(r, "program", True), 2, ("below", 1.0)),
     ("  wineserver % of one core", lambda r: logo(r, "wineserver", True), 2, None),
+    ("  logo on screen until the video is back, s", lambda r: r.get("logo_seen_s"), 2, None),
     ("peak memory (VmHWM), MiB",
      lambda r: r["peak_kib"] / 1024 if r.get("peak_kib") else None, 1, ("ratio", 1.10)),
     ("other load on the machine, cores",
@@ -104,7 +105,7 @@ def main():
           f"the logo phase, found as the top-left corner turning black.")
     print()
 
-    header = (f"{'figure':38} {'bare: median (min-max)':26} {'noise':>5}  "
+    header = (f"{'figure':44} {'bare: median (min-max)':26} {'noise':>5}  "
               f"{'torva: median (min-max)':26} {'noise':>5}  {'torva/bare':>10}  "
               f"{'goal':10} verdict")
     print(header)
@@ -116,18 +117,15 @@ def main():
         s_text, s_median = describe(s, digits)
         ratio = f"{s_median / b_median:.3f}" if b_median and s_median is not None else ""
         goal_text, result = verdict(goal, b, s, any(r.get("video") for r in show))
-        print(f"{title:38} {b_text:26} {spread(b):>5}  {s_text:26} {spread(s):>5}  "
+        print(f"{title:44} {b_text:26} {spread(b):>5}  {s_text:26} {spread(s):>5}  "
               f"{ratio:>10}  {goal_text:10} {result}")
 
     for r in show:
-        extra = []
         if r.get("logo_after_frame_s") is not None:
-            extra.append(f"logo {r['logo_after_frame_s']:.1f} s after the first frame, "
-                         f"on screen {r.get('logo_seen_s', '?')} s")
+            print(f"torva: logo {r['logo_after_frame_s']:.1f} s after the first frame")
+    for r in runs:
         if r.get("exit_code") not in (None, 0):
-            extra.append(f"exit code {r['exit_code']}")
-        if extra:
-            print(f"torva run: {'; '.join(extra)}")
+            print(f"note ({r['label']}): exit code {r['exit_code']}")
     for r in runs:
         for note in r.get("notes", []):
             print(f"note ({r['label']}): {note}")
