@@ -1,10 +1,125 @@
-// The preview (not built yet: ends at once).
+// frmPreview: a borderless black window holding the preview picture, embedded in the host's pane.
 #include "preview/preview_window_win32.h"
 
-#include <windows.h>
+#include "preview/preview_embedding.h"
+// Our own hand cursor takes the name of the stock one that <windows.h> defines.
+#undef IDC_HAND
+#include "resources/resource.h"
+#include "startup/base_window_win32.h"
+#include "startup/error_report_win32.h"
 
 namespace torva {
+namespace {
 
-void StartPreview(std::int32_t) { PostQuitMessage(0); }
+static_assert(kPopupWindowStyle == WS_POPUP && kChildWindowStyle == WS_CHILD);
+static_assert(kNoZOrder == SWP_NOZORDER && kNoActivate == SWP_NOACTIVATE &&
+              kShowWindow == SWP_SHOWWINDOW);
+
+constexpr wchar_t kClassName[] = L"TorvaPreview";
+
+HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+WindowHandle ToHandle(HWND window) { return reinterpret_cast<WindowHandle>(window); }
+
+class PreviewWindow : public BaseWindow<PreviewWindow> {
+ public:
+  PreviewWindow() = default;
+  PreviewWindow(const PreviewWindow&) = delete;
+  PreviewWindow& operator=(const PreviewWindow&) = delete;
+
+  // Creates the window, not shown: it only appears once it is inside the pane.
+  HWND Load() {
+    picture_ = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_PREVIEW),
+                                               IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    WNDCLASSEXW windowClass{};
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    RegisterClass(kClassName, windowClass);
+    return Create(kClassName, L"Form1", WS_POPUP, 0, 0, 0, 0, 0, nullptr);
+  }
+
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+      case WM_PAINT: OnPaint(); return 0;
+      // The pane is going: DestroyWindow on it reaches us as WM_DESTROY, but when the host
+      // process simply exits, all a child in another process gets is WM_NCDESTROY.
+      case WM_DESTROY:
+      case WM_NCDESTROY: EndProgram();
+    }
+    return DefaultHandling(message, wParam, lParam);
+  }
+
+ private:
+  void OnPaint() {
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(hwnd(), &paint);
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    PaintPreview(dc, picture_, client.right, client.bottom);
+    EndPaint(hwnd(), &paint);
+  }
+
+  HBITMAP picture_ = nullptr;
+};
+
+class Win32PreviewPlatform final : public PreviewPlatform {
+ public:
+  explicit Win32PreviewPlatform(PreviewWindow& window) : window_(window) {}
+
+  bool IsWindow(WindowHandle window) override { return ::IsWindow(ToHwnd(window)) != FALSE; }
+  ClientRect GetClientRect(WindowHandle window) override {
+    RECT rect{};
+    ::GetClientRect(ToHwnd(window), &rect);
+    return {rect.left, rect.top, rect.right, rect.bottom};
+  }
+  WindowHandle LoadPreviewWindow() override { return ToHandle(window_.Load()); }
+  std::uint32_t GetWindowStyle(WindowHandle window) override {
+    return static_cast<std::uint32_t>(GetWindowLongW(ToHwnd(window), GWL_STYLE));
+  }
+  void SetWindowStyle(WindowHandle window, std::uint32_t style) override {
+    SetWindowLongW(ToHwnd(window), GWL_STYLE, static_cast<LONG>(style));
+  }
+  bool SetParent(WindowHandle child, WindowHandle parent) override {
+    return ::SetParent(ToHwnd(child), ToHwnd(parent)) != nullptr;
+  }
+  void SetOwner(WindowHandle window, WindowHandle owner) override {
+    // SetWindowLongPtrW: the same code for i686 and x86_64, where only GWLP_HWNDPARENT exists.
+    SetWindowLongPtrW(ToHwnd(window), GWLP_HWNDPARENT, owner);
+  }
+  void SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int width,
+                    int height, std::uint32_t flags) override {
+    ::SetWindowPos(ToHwnd(window), ToHwnd(insertAfter), x, y, width, height, flags);
+  }
+  void EndProgram() override { torva::EndProgram(); }
+
+ private:
+  PreviewWindow& window_;
+};
+
+}  // namespace
+
+void StartPreview(std::int32_t host) {
+  // The window lives as long as the process: the preview ends by ending the process.
+  auto* window = new PreviewWindow;
+  Win32PreviewPlatform platform(*window);
+  // Widened with its sign: 64-bit Windows keeps window handles to 32 significant bits.
+  // https://learn.microsoft.com/windows/win32/winprog64/interprocess-communication
+  EmbedPreview(platform, static_cast<WindowHandle>(host));
+}
+
+void PaintPreview(HDC dc, HBITMAP picture, int width, int height) {
+  BITMAP info{};
+  if (picture) GetObjectW(picture, sizeof info, &info);
+  const HDC source = CreateCompatibleDC(dc);
+  const HGDIOBJ previous = SelectObject(source, picture);
+  BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+  SelectObject(source, previous);
+  DeleteDC(source);
+
+  const auto black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  const RECT right{info.bmWidth, 0, width, height};
+  const RECT below{0, info.bmHeight, info.bmWidth, height};
+  if (width > info.bmWidth) FillRect(dc, &right, black);
+  if (height > info.bmHeight) FillRect(dc, &below, black);
+}
 
 }  // namespace torva

@@ -1,9 +1,10 @@
-// The settings dialog.
+// The settings dialog frmConfig, started by "/C".
 #pragma once
 
 namespace torva {
 
-// Shows the settings dialog, modeless and without an owner; returns at once.
+// Reads the setting, then shows the settings dialog, modeless and without an owner; returns at
+// once. A missing or short settings file is reported before anything appears.
 void StartSettings();
 
 }  // namespace torva

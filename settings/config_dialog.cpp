@@ -1,0 +1,63 @@
+// The settings dialog's decisions.
+#include "settings/config_dialog.h"
+
+#include <cmath>
+
+#include "startup/product.h"
+#include "startup/twips.h"
+
+namespace torva {
+namespace {
+
+struct TwipsRect {
+  float left, top, width, height;
+};
+
+constexpr float kClientWidth = 5640;
+constexpr float kClientHeight = 6375;
+constexpr TwipsRect kImage2{540, 420, 4470, 3390};
+constexpr TwipsRect kSoundOn{600, 4740, 1515, 315};
+constexpr TwipsRect kSoundOff{600, 5040, 1515, 315};
+constexpr TwipsRect kCmdClose{540, 5640, 4455, 375};
+constexpr float kOptionFontPoints = 8.25f;
+constexpr float kPointsPerInch = 72;
+
+PixelRect ToPixels(const TwipsRect& rect, int dpi) {
+  return {TwipsToPixels(rect.left, dpi), TwipsToPixels(rect.top, dpi),
+          TwipsToPixels(rect.width, dpi), TwipsToPixels(rect.height, dpi)};
+}
+
+}  // namespace
+
+void ConfigDialog::OnLoad() {
+  view_.SelectOption(settings_.Read() ? SoundOption::SoundOn : SoundOption::SoundOff);
+}
+
+void ConfigDialog::OnCmdCloseClick() {
+  // A failed write throws past EndProgram, so the user sees the report instead of a silent loss.
+  settings_.Write(view_.IsSelected(SoundOption::SoundOn));
+  view_.EndProgram();
+}
+
+void ConfigDialog::OnImage2Click() {
+  view_.OpenWebAddress(kProductWebAddress);
+  view_.LetPendingEventsRun();
+}
+
+void ConfigDialog::OnClose() { view_.Close(); }
+
+ConfigDialogLayout LayOutConfigDialog(int dpi, PixelSize logo) {
+  ConfigDialogLayout layout;
+  layout.client = {TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi)};
+  layout.image2 = ToPixels(kImage2, dpi);
+  layout.image2.width = logo.width;
+  layout.image2.height = logo.height;
+  layout.soundOn = ToPixels(kSoundOn, dpi);
+  layout.soundOff = ToPixels(kSoundOff, dpi);
+  layout.cmdClose = ToPixels(kCmdClose, dpi);
+  layout.optionFontHeight =
+      -static_cast<int>(std::lround(kOptionFontPoints * static_cast<float>(dpi) / kPointsPerInch));
+  return layout;
+}
+
+}  // namespace torva
