@@ -1,41 +1,198 @@
-// The saver window (for now a black full-screen window that reads the setting and ends on a key).
+// frmSS, the saver window: a black full-screen window holding the video and the logo, carrying out
+// what the show decides and passing it every timer tick and input event.
 #include "show/saver_window_win32.h"
 
 #include <windows.h>
+#include <windowsx.h>
+
+#include <memory>
+#include <optional>
 
 #include "settings/win32_file_system.h"
+#include "show/logo_window_win32.h"
+#include "show/saver_show.h"
+#include "show/show_timers.h"
 #include "startup/base_window_win32.h"
+#include "startup/error_report_win32.h"
+#include "startup/message_loop_win32.h"
+#include "startup/program_directory_win32.h"
+#include "startup/shell_win32.h"
+#include "startup/twips.h"
+#include "video/mci_video_player_win32.h"
+
+#undef IDC_HAND
+#include "resources/resource.h"
 
 namespace torva {
 namespace {
 
-class SaverWindow : public BaseWindow<SaverWindow> {
+constexpr wchar_t kShowClass[] = L"TorvaShow";
+constexpr wchar_t kCaption[] = L"Form1";
+// Held for the life of a show; a second show in the same session finds it and leaves.
+constexpr wchar_t kShowMutex[] = L"Local\\TorvaShowRunning";
+constexpr wchar_t kClipFileName[] = L"torva.mpg";
+
+// Where Image1 waits, hidden, until the first switch to the logo.
+constexpr float kLogoStartLeft = 2820;
+constexpr float kLogoStartTop = 2880;
+
+UINT_PTR NativeTimerId(TimerId timer) { return static_cast<UINT_PTR>(timer) + 1; }
+
+std::optional<TimerId> TimerFromNative(WPARAM id) {
+  switch (id) {
+    case 1: return TimerId::Timer_loop;
+    case 2: return TimerId::Timer1;
+    case 3: return TimerId::Timer2;
+  }
+  return std::nullopt;
+}
+
+// The window's own timers: SetTimer with an id already running starts its interval over.
+// https://learn.microsoft.com/windows/win32/api/winuser/nf-winuser-settimer
+class WindowTimerDriver final : public TimerDriver {
  public:
+  explicit WindowTimerDriver(HWND window) : window_(window) {}
+  void Start(TimerId timer, std::chrono::milliseconds interval) override {
+    SetTimer(window_, NativeTimerId(timer), static_cast<UINT>(interval.count()), nullptr);
+  }
+  void Stop(TimerId timer) override { KillTimer(window_, NativeTimerId(timer)); }
+
+ private:
+  HWND window_;
+};
+
+ScreenPoint ToScreen(HWND window, LPARAM clientPoint) {
+  POINT point{GET_X_LPARAM(clientPoint), GET_Y_LPARAM(clientPoint)};
+  ClientToScreen(window, &point);
+  return {point.x, point.y};
+}
+
+class SaverWindow final : public BaseWindow<SaverWindow>,
+                          public VideoControlEvents,
+                          public Shell,
+                          public Program {
+ public:
+  explicit SaverWindow(HANDLE showMutex) : showMutex_(showMutex) {}
+
+  // Creates the window hidden, runs the load and only then shows it, so that a broken settings
+  // file is reported before anything appears.
   void Load() {
-    ReadProgramSoundSetting();
     WNDCLASSEXW windowClass{};
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    RegisterClass(L"TorvaShow", windowClass);
-    Create(L"TorvaShow", L"Form1", WS_POPUP, WS_EX_TOPMOST, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-           GetSystemMetrics(SM_CYSCREEN), nullptr);
+    windowClass.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TORVA), IMAGE_ICON,
+                                                      GetSystemMetrics(SM_CXICON),
+                                                      GetSystemMetrics(SM_CYICON), 0));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TORVA), IMAGE_ICON,
+                                                        GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), 0));
+    RegisterClass(kShowClass, windowClass);
+
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    Create(kShowClass, kCaption, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOPMOST, 0, 0, width, height,
+           nullptr);
+    if (!hwnd()) throw RuntimeError(ErrorCode::DeviceIoError, L"show window");
+
+    const HDC screenDc = GetDC(nullptr);
+    const ScreenSize screen{PixelsToTwips(width, GetDeviceCaps(screenDc, LOGPIXELSX)),
+                            PixelsToTwips(height, GetDeviceCaps(screenDc, LOGPIXELSY))};
+    ReleaseDC(nullptr, screenDc);
+
+    video_ = std::make_unique<MciVideoPlayer>(hwnd(), *this);
+    logo_ = std::make_unique<LogoWindow>(hwnd(), kLogoStartLeft, kLogoStartTop,
+                                         [this] { OnLogoClick(); });
+    timerDriver_ = std::make_unique<WindowTimerDriver>(hwnd());
+    timers_ = std::make_unique<ShowTimers>(*timerDriver_);
+    show_ = std::make_unique<SaverShow>(ShowParts{*video_, *logo_, *timers_, *this, *this}, screen,
+                                        ProgramFile(kClipFileName));
+
+    OnLoad();
+
     ShowWindow(hwnd(), SW_SHOW);
+    SetForegroundWindow(hwnd());
+    SetFocus(hwnd());
   }
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!show_) return DefaultHandling(message, wParam, lParam);  // still being built
     switch (message) {
-      case WM_KEYDOWN: DestroyWindow(hwnd()); return 0;
-      case WM_NCDESTROY: PostQuitMessage(0); break;
+      case WM_TIMER:
+        if (const auto timer = TimerFromNative(wParam)) OnTimer(*timer);
+        return 0;
+      // Key presses that reach the video control come here too: it passes them on.
+      case WM_KEYDOWN:
+      case WM_SYSKEYDOWN:
+        OnKeyDown();
+        return 0;
+      // Not to the system: Alt, F10 and Alt+Space would open the window menu over the show.
+      case WM_SYSKEYUP:
+      case WM_SYSCHAR:
+        return 0;
+      case WM_LBUTTONDOWN:
+      case WM_RBUTTONDOWN:
+      case WM_MBUTTONDOWN:
+        OnMouseDown();
+        return 0;
+      case WM_XBUTTONDOWN:
+        OnMouseDown();
+        return TRUE;
+      case WM_MOUSEMOVE: OnMouseMove(ToScreen(hwnd(), lParam)); return 0;
+      case WM_SYSCOMMAND:
+        // The system asks the running saver to start a saver; it already is one.
+        if ((wParam & 0xFFF0) == SC_SCREENSAVE) return 0;
+        break;
+      // The show never outlives its window, however the window goes.
+      case WM_DESTROY: EndProgram();
     }
     return DefaultHandling(message, wParam, lParam);
   }
+
+  // VideoControlEvents
+  void OnVideoClick() override { show_->OnVideoClick(); }
+  void OnVideoMouseMove(ScreenPoint where) override { show_->OnVideoMouseMove(where); }
+
+  // Shell
+  void OpenWebAddress(const wchar_t* address) override { torva::OpenWebAddress(hwnd(), address); }
+
+  // Program
+  bool ReadSoundSetting() override { return ReadProgramSoundSetting(); }
+  void LetPendingEventsRun() override { torva::LetPendingEventsRun(); }
+  void End() override { EndProgram(); }
+
+ private:
+  void OnLoad() {
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    show_->OnLoad({pointer.x, pointer.y});
+  }
+
+  void OnTimer(TimerId timer) {
+    // A tick queued before its timer was disabled comes too late to count.
+    if (timers_->Fires(timer)) show_->OnTimer(timer);
+  }
+
+  void OnKeyDown() { show_->OnKeyDown(); }
+  void OnMouseDown() { show_->OnMouseDown(); }
+  void OnMouseMove(ScreenPoint where) { show_->OnMouseMove(where); }
+  void OnLogoClick() { show_->OnLogoClick(); }
+
+  HANDLE showMutex_;  // held until the process ends
+  std::unique_ptr<MciVideoPlayer> video_;  // FXVid1
+  std::unique_ptr<LogoWindow> logo_;       // Image1
+  std::unique_ptr<WindowTimerDriver> timerDriver_;
+  std::unique_ptr<ShowTimers> timers_;
+  std::unique_ptr<SaverShow> show_;
 };
 
 }  // namespace
 
 void StartShow() {
+  const HANDLE showMutex = CreateMutexW(nullptr, FALSE, kShowMutex);
+  if (showMutex && GetLastError() == ERROR_ALREADY_EXISTS) EndProgram();
   // The window lives as long as the process: the show ends by ending the process.
-  (new SaverWindow)->Load();
+  (new SaverWindow(showMutex))->Load();
 }
 
 }  // namespace torva

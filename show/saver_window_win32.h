@@ -3,7 +3,8 @@
 
 namespace torva {
 
-// Creates and shows the saver window; returns at once, the show runs in the message loop.
+// Creates the saver window, runs its load and shows it; returns at once, the show runs in the
+// message loop. When a show is already running, ends the process at once without a word.
 void StartShow();
 
 }  // namespace torva
