@@ -82,13 +82,6 @@ TEST(EmbedPreview, MakesThePreviewAChildFillingThePaneAndShowsItWithoutActivatin
   }));
 }
 
-TEST(EmbedPreview, TakesItsSizeFromThePaneAsItWasBeforeTheWindowExisted) {
-  RecordingPlatform platform;
-  platform.pane = {0, 0, 300, 200};
-  EmbedPreview(platform, kPane);
-  EXPECT_EQ(platform.calls.back(), "SetWindowPos " + Of(kPreview) + " 0 0 0 300 200 " + Of(0x54u));
-}
-
 TEST(EmbedPreview, NoPaneEndsTheProgramWithoutCreatingAWindow) {
   for (const WindowHandle host : {WindowHandle{0}, WindowHandle{-1}, kPane}) {
     RecordingPlatform platform;

@@ -150,19 +150,6 @@ TEST(ConfigDialog, ClosingAnyOtherWayWritesNothingAndEnds) {
   }
 }
 
-TEST(ConfigDialog, EnterOnAnOptionDoesNotSave) {
-  OpenDialog open(kSoundOn);
-  ASSERT_TRUE(open.dialog) << "no settings dialog";
-  SendMessageW(open.Control(IDC_SOUND_OFF), BM_CLICK, 0, 0);
-  PostMessageW(open.Control(IDC_SOUND_OFF), WM_KEYDOWN, VK_RETURN, 0);
-  PostMessageW(open.Control(IDC_SOUND_OFF), WM_KEYUP, VK_RETURN, 0);
-  // The dialog has handled both keys once it answers a message sent after them.
-  SendMessageW(open.dialog, WM_NULL, 0, 0);
-  EXPECT_TRUE(open.saver->IsRunning());
-  EXPECT_TRUE(IsWindowVisible(open.dialog));
-  EXPECT_EQ(open.directory.Read(L"torva.txt"), kSoundOn);
-}
-
 HWND FocusOf(HWND dialog) {
   GUITHREADINFO thread{};
   thread.cbSize = sizeof thread;
