@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 fonts-wine
   xvfb x11-utils x11-apps xdotool imagemagick
   pulseaudio pulseaudio-utils sox ffmpeg
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
