@@ -61,6 +61,12 @@ class WindowTimerDriver final : public TimerDriver {
   HWND window_;
 };
 
+// The brand mark at the size the system uses for `widthMetric` x `heightMetric`.
+HICON BrandIcon(int widthMetric, int heightMetric) {
+  return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TORVA), IMAGE_ICON,
+                                       GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric), 0));
+}
+
 ScreenPoint ToScreen(HWND window, LPARAM clientPoint) {
   POINT point{GET_X_LPARAM(clientPoint), GET_Y_LPARAM(clientPoint)};
   ClientToScreen(window, &point);
@@ -78,15 +84,10 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
   // file is reported before anything appears.
   void Load() {
     WNDCLASSEXW windowClass{};
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TORVA), IMAGE_ICON,
-                                                      GetSystemMetrics(SM_CXICON),
-                                                      GetSystemMetrics(SM_CYICON), 0));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TORVA), IMAGE_ICON,
-                                                        GetSystemMetrics(SM_CXSMICON),
-                                                        GetSystemMetrics(SM_CYSMICON), 0));
+    windowClass.hIcon = BrandIcon(SM_CXICON, SM_CYICON);
+    windowClass.hIconSm = BrandIcon(SM_CXSMICON, SM_CYSMICON);
     RegisterClass(kShowClass, windowClass);
 
     const int width = GetSystemMetrics(SM_CXSCREEN);
@@ -94,6 +95,9 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
     Create(kShowClass, kCaption, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOPMOST, 0, 0, width, height,
            nullptr);
     if (!hwnd()) throw RuntimeError(ErrorCode::DeviceIoError, L"show window");
+    // Also on the window itself, where the task switcher and other programs ask for it.
+    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowClass.hIcon));
+    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(windowClass.hIconSm));
 
     const HDC screenDc = GetDC(nullptr);
     const ScreenSize screen{PixelsToTwips(width, GetDeviceCaps(screenDc, LOGPIXELSX)),
@@ -144,7 +148,7 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
         if ((wParam & 0xFFF0) == SC_SCREENSAVE) return 0;
         break;
       // The show never outlives its window, however the window goes.
-      case WM_DESTROY: EndProgram();
+      case WM_DESTROY: End(); break;
     }
     return DefaultHandling(message, wParam, lParam);
   }
@@ -159,7 +163,12 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
   // Program
   bool ReadSoundSetting() override { return ReadProgramSoundSetting(); }
   void LetPendingEventsRun() override { torva::LetPendingEventsRun(); }
-  void End() override { EndProgram(); }
+  void End() override {
+    // Close the clip first: a process ended while its MCI device still plays can crash on the way
+    // out (it does under Wine), and its exit code would then report a failure.
+    video_.reset();
+    EndProgram();
+  }
 
  private:
   void OnLoad() {

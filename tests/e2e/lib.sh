@@ -1,0 +1,149 @@
+# Sourced by the end-to-end scripts: each runs the built torva.scr from a program directory of its
+# own under the caller's Wine session and looks at the screen, the sound and the exit code.
+# Arguments of every script: <torva.scr> <resources directory> <directory for screenshots>.
+# shellcheck shell=bash
+set -euo pipefail
+
+e2e_scr=$1
+e2e_resources=$2
+e2e_shots=$3
+e2e_staged=$(dirname "$e2e_scr")
+e2e_name=$(basename "$0" .sh)
+
+# The caller's runtime directory holds its sound server; keep it unless a Torva one was chosen.
+export TORVA_RUNTIME_DIR=${TORVA_RUNTIME_DIR:-${XDG_RUNTIME_DIR:-}}
+[ -n "$TORVA_RUNTIME_DIR" ] || unset TORVA_RUNTIME_DIR
+# shellcheck source=../../tools/wine-env.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine-env.sh"
+
+e2e_skip() { echo "SKIP: $*" >&2; exit 77; }
+e2e_fail() { echo "FAIL: $*" >&2; exit 1; }
+e2e_note() { echo "$e2e_name: $*"; }
+
+[ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1 ||
+  e2e_skip "no X display; start a Wine session first (tools/wine-env.sh, wine_session_start)"
+[ -f "$WINEPREFIX/.torva-ready" ] || e2e_skip "no prepared Wine prefix in $WINEPREFIX"
+
+read -r e2e_screen_w e2e_screen_h < <(xdpyinfo | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*\) pixels.*/\1 \2/p')
+mkdir -p "$e2e_shots"
+e2e_work=$(mktemp -d "${TMPDIR:-/tmp}/torva-e2e.XXXXXX")
+e2e_saver_pid=
+e2e_saver_dir=
+
+e2e_cleanup() {
+  local pidfile
+  for pidfile in "$e2e_work"/run*/pid; do
+    [ -f "$pidfile" ] || continue
+    local dir
+    dir=$(dirname "$pidfile")
+    # Only our own saver processes, and only those that have not ended.
+    [ -f "$dir/exit" ] || kill "$(cat "$pidfile")" 2>/dev/null || true
+  done
+  rm -rf "$e2e_work"
+}
+trap e2e_cleanup EXIT
+
+# A program directory with torva.scr, the settings file holding `sound` ("0", "1"), and the clip
+# unless `clip` is "no-clip". Prints its path.
+e2e_program_dir() {
+  local sound=$1 clip=${2:-clip}
+  local dir
+  dir=$(mktemp -d "$e2e_work/run.XXXXXX")
+  cp "$e2e_scr" "$dir/torva.scr"
+  printf 'Sound Config file for torva screensaver\r\n%s\r\n' "$sound" >"$dir/torva.txt"
+  [ "$clip" = no-clip ] || cp "$e2e_staged/torva.mpg" "$dir/torva.mpg"
+  echo "$dir"
+}
+
+# Starts `torva.scr /s` from `dir` in the background; its exit code lands in dir/exit.
+e2e_start() {
+  local dir=$1
+  (
+    "$wine64" "$dir/torva.scr" /s </dev/null >/dev/null 2>&1 &
+    echo $! >"$dir/pid"
+    status=0
+    wait $! || status=$?
+    echo $status >"$dir/exit"
+  ) &
+  e2e_saver_dir=$dir
+  local tries=0
+  until [ -s "$dir/pid" ]; do
+    tries=$((tries + 1))
+    [ $tries -gt 100 ] && e2e_fail "the saver did not start"
+    sleep 0.05
+  done
+  e2e_saver_pid=$(cat "$dir/pid")
+}
+
+e2e_running() { [ ! -f "$1/exit" ]; }
+
+# Waits up to `seconds` for the saver started from `dir` to end; prints its exit code.
+e2e_wait_exit() {
+  local dir=$1 seconds=$2 waited=0
+  while e2e_running "$dir"; do
+    [ "$waited" -ge $((seconds * 20)) ] && return 1
+    sleep 0.05
+    waited=$((waited + 1))
+  done
+  cat "$dir/exit"
+}
+
+# The X windows named `title` that are mapped, one "width height x y" line each.
+e2e_windows() {
+  local id
+  for id in $(xwininfo -root -tree | sed -n "s/^ *\(0x[0-9a-f]*\) \"$1\".*/\1/p"); do
+    xwininfo -id "$id" | awk '
+      /Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+      /Width:/ {w=$NF} /Height:/ {h=$NF} /Map State: IsViewable/ {v=1}
+      END {if (v) print w, h, x, y}'
+  done
+}
+
+# Waits up to `seconds` for a mapped window named `title`; prints the moment it was seen.
+e2e_wait_window() {
+  local title=$1 seconds=$2 waited=0
+  until [ -n "$(e2e_windows "$title")" ]; do
+    e2e_running "$e2e_saver_dir" || e2e_fail "the saver ended (exit $(cat "$e2e_saver_dir/exit")) before its window appeared"
+    [ "$waited" -ge $((seconds * 10)) ] && e2e_fail "no window \"$title\" after $seconds s"
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  date +%s.%N
+}
+
+# Sleeps until `seconds` after the moment `since`.
+e2e_sleep_until() {
+  local left
+  left=$(awk -v since="$1" -v span="$2" -v now="$(date +%s.%N)" 'BEGIN { print since + span - now }')
+  if awk -v left="$left" 'BEGIN { exit !(left > 0) }'; then sleep "$left"; fi
+}
+
+# Saves the screen as <shots>/<name>.png and prints the file's path.
+e2e_shot() {
+  local file="$e2e_shots/$1.png"
+  xwd -root -silent | convert xwd:- "$file"
+  echo "$file"
+}
+
+# The bounding box of everything that is not black: "width height x y", or "0 0 0 0".
+e2e_bbox() {
+  local box
+  box=$(convert "$1" -bordercolor black -border 1 -fuzz 8% -trim -format '%w %h %X %Y' info: 2>/dev/null) || true
+  read -r w h x y <<<"$box"
+  if [ "${w:-1}" -le 1 ] && [ "${h:-1}" -le 1 ]; then echo "0 0 0 0"; return; fi
+  echo "$w $h $((x - 1)) $((y - 1))"
+}
+
+# RMSE between two pictures scaled to 64x48, 0 (same) to 1.
+e2e_difference() {
+  local a="$e2e_work/a.png" b="$e2e_work/b.png"
+  convert "$1" -resize '64x48!' "$a"
+  convert "$2" -resize '64x48!' "$b"
+  # compare exits non-zero whenever the pictures differ at all.
+  { compare -metric RMSE "$a" "$b" null: 2>&1 || true; } | sed -n 's/.*(\(.*\)).*/\1/p'
+}
+
+# Whether |a - b| <= tolerance.
+e2e_near() { [ $(( $1 > $2 ? $1 - $2 : $2 - $1 )) -le "$3" ]; }
+
+e2e_press_key() { xdotool key --clearmodifiers "$1"; }

@@ -1,0 +1,66 @@
+// The show window as other programs see it: what it covers, what it carries, and that the process
+// goes with it.
+#include <gtest/gtest.h>
+
+#include "tests/windows/saver_process.h"
+
+namespace torva::testing {
+namespace {
+
+constexpr DWORD kPatience = 10000;
+
+const char kSoundOff[] = "Sound Config file for torva screensaver\r\n0\r\n";
+
+bool IsShowWindow(HWND window) { return TextOf(window) == L"Form1" && !IsMessageBox(window); }
+
+HWND WaitForShow(const SaverProcess& saver) { return saver.WaitForWindow(IsShowWindow, kPatience); }
+
+TEST(Show, WindowIsABorderlessTopmostPopupOverTheScreenWithTheLogoHiddenInside) {
+  ProgramDirectory directory;
+  directory.Write(L"torva.txt", kSoundOff);
+  directory.CopyFromBuild(L"torva.mpg");
+  SaverProcess saver(directory, L"/s");
+  const HWND show = WaitForShow(saver);
+  ASSERT_TRUE(show) << "no show window";
+
+  RECT rect;
+  GetWindowRect(show, &rect);
+  EXPECT_EQ(rect.left, 0);
+  EXPECT_EQ(rect.top, 0);
+  EXPECT_EQ(rect.right, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(rect.bottom, GetSystemMetrics(SM_CYSCREEN));
+  const LONG_PTR style = GetWindowLongPtrW(show, GWL_STYLE);
+  EXPECT_TRUE(style & WS_POPUP);
+  EXPECT_FALSE(style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER)) << std::hex << style;
+  EXPECT_TRUE(GetWindowLongPtrW(show, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  // Wine answers neither GetClassLongPtr nor WM_GETICON for another process's window, so icon
+  // and cursors are not checked here (the end-to-end run reads the icon from the X window).
+
+  const HWND logo = FindWindowExW(show, nullptr, L"TorvaLogo", nullptr);
+  ASSERT_TRUE(logo) << "no logo window";
+  EXPECT_FALSE(IsWindowVisible(logo)) << "hidden until the first switch";
+  RECT logoRect;
+  GetWindowRect(logo, &logoRect);
+  EXPECT_EQ(logoRect.left, 188);
+  EXPECT_EQ(logoRect.top, 192);
+  EXPECT_EQ(logoRect.right - logoRect.left, 388);
+  EXPECT_EQ(logoRect.bottom - logoRect.top, 293);
+
+  // The logo lies below the video, which covers it whenever both are shown.
+  EXPECT_EQ(GetWindow(logo, GW_HWNDNEXT), nullptr);
+  EXPECT_TRUE(saver.IsRunning());
+}
+
+TEST(Show, ProcessEndsWithItsWindowHoweverTheWindowIsClosed) {
+  ProgramDirectory directory;
+  directory.Write(L"torva.txt", kSoundOff);
+  directory.CopyFromBuild(L"torva.mpg");
+  SaverProcess saver(directory, L"/s");
+  const HWND show = WaitForShow(saver);
+  ASSERT_TRUE(show) << "no show window";
+  PostMessageW(show, WM_CLOSE, 0, 0);
+  EXPECT_EQ(saver.WaitForExit(kPatience), DWORD{0});
+}
+
+}  // namespace
+}  // namespace torva::testing
