@@ -20,6 +20,7 @@
 #include "startup/twips.h"
 #include "video/mci_video_player_win32.h"
 
+// Our logo's hand cursor shares its name with the system's stock IDC_HAND.
 #undef IDC_HAND
 #include "resources/resource.h"
 
@@ -39,10 +40,8 @@ constexpr float kLogoStartTop = 2880;
 UINT_PTR NativeTimerId(TimerId timer) { return static_cast<UINT_PTR>(timer) + 1; }
 
 std::optional<TimerId> TimerFromNative(WPARAM id) {
-  switch (id) {
-    case 1: return TimerId::Timer_loop;
-    case 2: return TimerId::Timer1;
-    case 3: return TimerId::Timer2;
+  for (const TimerId timer : {TimerId::Timer_loop, TimerId::Timer1, TimerId::Timer2}) {
+    if (NativeTimerId(timer) == id) return timer;
   }
   return std::nullopt;
 }
