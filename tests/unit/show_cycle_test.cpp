@@ -98,22 +98,6 @@ TEST(ShowCycle, EveryPhaseHasTheSameLength) {
   EXPECT_FALSE(rig.program.ended);
 }
 
-TEST(ShowCycle, TheTickWaitsAFullSecondAfterEachHandler) {
-  ShowRig rig;
-  rig.Load();
-  rig.RunUntil(milliseconds{999});
-  EXPECT_EQ(rig.show.loopCount(), 0);
-  rig.RunUntil(milliseconds{1000});
-  EXPECT_EQ(rig.show.loopCount(), 1);
-  // Only one timer is ever armed at a time.
-  rig.RunUntil(milliseconds{40'000});
-  EXPECT_FALSE(rig.clock.IsRunning(TimerId::Timer_loop));
-  EXPECT_TRUE(rig.clock.IsRunning(TimerId::Timer1));
-  rig.RunUntil(milliseconds{42'000});
-  EXPECT_FALSE(rig.clock.IsRunning(TimerId::Timer1));
-  EXPECT_TRUE(rig.clock.IsRunning(TimerId::Timer2));
-}
-
 struct CentringCase {
   ScreenSize screen;
   float logoWidth, logoHeight;
