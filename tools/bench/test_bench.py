@@ -24,9 +24,13 @@ def video(program, seconds=16.0):
 
 class Verdicts(unittest.TestCase):
     def test_ratio_goal_is_met_up_to_the_limit_and_not_beyond(self):
-        self.assertEqual(summary.verdict(("ratio", 1.05), [1.0, 1.0], [1.05, 1.0], True)[1], "met")
+        self.assertEqual(summary.verdict(("ratio", 1.05), [1.0, 1.01], [1.05, 1.04], True)[1], "met")
         self.assertEqual(summary.verdict(("ratio", 1.05), [1.0, 1.01], [1.2, 1.3], True)[1],
                          "NOT met")
+
+    def test_a_ratio_within_the_goal_from_scattered_runs_asks_for_more_runs(self):
+        result = summary.verdict(("ratio", 1.05), [1.3, 1.3, 0.5], [0.5, 0.55, 1.3], True)[1]
+        self.assertEqual(result, "met (noisy)")
 
     def test_over_the_goal_within_the_bare_range_is_called_noise(self):
         result = summary.verdict(("ratio", 1.05), [1.0, 1.0, 1.4], [1.2, 1.3], True)[1]
