@@ -2,8 +2,6 @@
 #include "preview/preview_window_win32.h"
 
 #include "preview/preview_embedding.h"
-// Our own hand cursor takes the name of the stock one that <windows.h> defines.
-#undef IDC_HAND
 #include "resources/resource.h"
 #include "startup/base_window_win32.h"
 #include "startup/error_report_win32.h"

@@ -7,7 +7,7 @@
 // The screen-saver list in the display settings shows this string as the saver's name.
 #define IDS_DESCRIPTION 1
 
-#define IDC_HAND 101
+#define IDC_LOGO_HAND 101
 
 #define IDB_LOGO 201
 #define IDB_CONFIG_LOGO 202

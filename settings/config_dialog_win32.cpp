@@ -7,8 +7,6 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 
-// Our own hand cursor takes the name of the stock one that <windows.h> defines.
-#undef IDC_HAND
 #include "resources/resource.h"
 #include "settings/config_dialog.h"
 #include "settings/win32_file_system.h"
@@ -116,7 +114,7 @@ class ConfigDialogWindow final : public ConfigDialogView {
                  reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TORVA), IMAGE_ICON,
                                                      GetSystemMetrics(SM_CXSMICON),
                                                      GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
-    hand_ = LoadCursorW(instance, MAKEINTRESOURCEW(IDC_HAND));
+    hand_ = LoadCursorW(instance, MAKEINTRESOURCEW(IDC_LOGO_HAND));
 
     const ConfigDialogLayout layout = LayOutConfigDialog(ScreenDpi(), LogoSize());
     optionFont_ = CreateFontW(layout.optionFontHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,

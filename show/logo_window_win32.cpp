@@ -8,8 +8,6 @@
 #include "startup/runtime_error.h"
 #include "startup/twips.h"
 
-// The system's stock hand cursor and our own logo hand share the name IDC_HAND; ours is meant.
-#undef IDC_HAND
 #include "resources/resource.h"
 
 namespace torva {
@@ -35,7 +33,7 @@ LogoWindow::LogoWindow(HWND parent, float left, float top, std::function<void()>
   ReleaseDC(nullptr, screen);
 
   WNDCLASSEXW windowClass{};
-  windowClass.hCursor = LoadCursorW(instance, MAKEINTRESOURCEW(IDC_HAND));
+  windowClass.hCursor = LoadCursorW(instance, MAKEINTRESOURCEW(IDC_LOGO_HAND));
   RegisterClass(kLogoClass, windowClass);
   Create(kLogoClass, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, TwipsToPixels(left, dpiX_),
          TwipsToPixels(top, dpiY_), size_.cx, size_.cy, parent);

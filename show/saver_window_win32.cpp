@@ -20,8 +20,6 @@
 #include "startup/twips.h"
 #include "video/mci_video_player_win32.h"
 
-// Our logo's hand cursor shares its name with the system's stock IDC_HAND.
-#undef IDC_HAND
 #include "resources/resource.h"
 
 namespace torva {

@@ -55,7 +55,7 @@ class RecordingPlatform final : public PreviewPlatform {
   template <class... Values>
   void Record(const char* name, Values... values) {
     std::string call = name;
-    ((call += " " + std::to_string(values)), ...);
+    ((call.append(1, ' ').append(std::to_string(values))), ...);
     calls.push_back(call);
   }
 };

@@ -8,8 +8,6 @@
 
 #include "tests/windows/saver_process.h"
 
-// Our hand cursor's id shadows the stock one of <windows.h>; the test does not need either.
-#undef IDC_HAND
 #include "resources/resource.h"
 
 namespace torva::testing {

@@ -11,7 +11,6 @@
 #include "preview/preview_window_win32.h"
 #include "tests/windows/saver_process.h"
 
-#undef IDC_HAND
 #include "resources/resource.h"
 
 namespace torva::testing {
