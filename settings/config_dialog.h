@@ -2,6 +2,8 @@
 // what OK writes, what the logo does, and where the controls sit.
 #pragma once
 
+#include "startup/twips.h"
+
 namespace torva {
 
 // Option1's two buttons by their indices.
@@ -47,20 +49,6 @@ class ConfigDialog {
  private:
   SoundSettingStore& settings_;
   ConfigDialogView& view_;
-};
-
-struct PixelSize {
-  int width = 0;
-  int height = 0;
-  friend bool operator==(const PixelSize&, const PixelSize&) = default;
-};
-
-struct PixelRect {
-  int left = 0;
-  int top = 0;
-  int width = 0;
-  int height = 0;
-  friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
 // The dialog's geometry in pixels at `dpi`. Positions are kept in twips, so the layout scales with

@@ -1,4 +1,5 @@
-// Twips, the unit of the show's geometry: 1/1440 inch, so 15 twips to a pixel at 96 DPI.
+// Twips, the unit the windows' layouts are given in (1/1440 inch, so 15 twips to a pixel at
+// 96 DPI), and the pixel sizes and rectangles they come out as.
 #pragma once
 
 #include <cmath>
@@ -15,5 +16,20 @@ inline float PixelsToTwips(int pixels, int dpi) {
 inline int TwipsToPixels(float twips, int dpi) {
   return static_cast<int>(std::nearbyint(twips * static_cast<float>(dpi) / kTwipsPerInch));
 }
+
+struct PixelSize {
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const PixelSize&, const PixelSize&) = default;
+};
+
+// Position and size in pixels, within the parent window for a child.
+struct PixelRect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const PixelRect&, const PixelRect&) = default;
+};
 
 }  // namespace torva

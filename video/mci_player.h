@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "startup/twips.h"
 #include "video/video_control.h"
 
 namespace torva {
@@ -25,15 +26,6 @@ class MciDevice {
   // Completion notifications of "notify" commands go to the surface's window.
   virtual MciReply Send(const std::wstring& command) = 0;
   virtual std::wstring ErrorText(unsigned long error) = 0;
-};
-
-// Position and size in pixels within the parent window.
-struct PixelRect {
-  int left = 0;
-  int top = 0;
-  int width = 0;
-  int height = 0;
-  friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
 // The control's own child window, into which MCI draws the clip.
