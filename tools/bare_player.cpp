@@ -52,8 +52,8 @@ class BarePlayerWindow : public torva::BaseWindow<BarePlayerWindow> {
     RegisterClass(L"TorvaBarePlayer", windowClass);
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
-    if (!Create(L"TorvaBarePlayer", L"bare_player", WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST, 0, 0,
-                width, height, nullptr)) {
+    if (!Create(L"TorvaBarePlayer", L"bare_player", WS_POPUP, WS_EX_TOPMOST, 0, 0, width, height,
+                nullptr)) {
       Fail(L"cannot create the window");
     }
     const std::wstring handle = std::to_wstring(reinterpret_cast<UINT_PTR>(hwnd()));
@@ -62,6 +62,9 @@ class BarePlayerWindow : public torva::BaseWindow<BarePlayerWindow> {
     Send(L"put v destination at 0 0 " + std::to_wstring(width) + L" " + std::to_wstring(height));
     if (!sound_) Send(L"setaudio v volume to 0");
     Send(L"play v notify");
+    // Shown only now: under Wine a window already on screen when the device opens makes the
+    // first frame come about 0.8 s later in about half of the starts.
+    ShowWindow(hwnd(), SW_SHOW);
   }
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -29,8 +29,8 @@
 # the goal: start-up and playback CPU within 5 % of the bare player, peak memory within 10 %,
 # the logo phase under 1 % of a core. "noisy" means the runs scatter more than the goal's margin
 # (more runs would be needed to confirm it); "ranges overlap" means the runs cannot tell the two
-# apart. Under Wine the first frame comes either about 0.5 s or about 1.3 s after the start, at
-# random, for both programs alike: with few runs the start-up medians can land on either.
+# apart. Under Wine the first frame sometimes comes about 0.8 s late: with few runs a start-up
+# median can land on either side of that step, so look at the range too.
 #
 # Exits 0 whatever the figures are (it is a report, not a test); non-zero only when the
 # measurement failed: no build, no session, or a bare player that did not play.
