@@ -129,9 +129,10 @@ def main():
         print(f"{title:44} {b_text:26} {spread(b):>5}  {s_text:26} {spread(s):>5}  "
               f"{ratio:>10}  {goal_text:10} {result}")
 
-    for r in show:
-        if r.get("logo_after_frame_s") is not None:
-            print(f"torva: logo {r['logo_after_frame_s']:.1f} s after the first frame")
+    logo_at = [r["logo_after_frame_s"] for r in show if r.get("logo_after_frame_s") is not None]
+    if logo_at:
+        print(f"torva: the logo came {min(logo_at):.1f}-{max(logo_at):.1f} s after the first "
+              f"frame ({len(logo_at)} of {len(show)} runs)")
     for r in runs:
         if r.get("exit_code") not in (None, 0):
             print(f"note ({r['label']}): exit code {r['exit_code']}")
