@@ -26,8 +26,16 @@ unset DISPLAY
 wine_session_start
 seconds=${TORVA_RUN_SECONDS:-8}
 echo "No display: showing on a private one ($DISPLAY) for $seconds s."
-"$wine64" build/win64/torva.scr /s &
-sleep "$seconds"
 mkdir -p build/run
+"$wine64" build/win64/torva.scr /s 2>build/run/wine.log &
+show=$!
+sleep "$seconds"
 xwd -root -silent | convert xwd:- build/run/show.png
 echo "Screenshot: $PWD/build/run/show.png"
+# End it as a user would: the second key press ends the show.
+xdotool key space; sleep 0.3; xdotool key space
+status=0
+for _ in $(seq 50); do kill -0 "$show" 2>/dev/null || break; sleep 0.1; done
+wait "$show" || status=$?
+echo "The show ended on two key presses with exit code $status."
+exit "$status"
