@@ -5,8 +5,9 @@
 #
 # Builds the win64 preset (TORVA_BUILD_DIR, default build/win64), starts a private X display, sound
 # sink and the Wine prefix (WINEPREFIX and TORVA_RUNTIME_DIR as in tools/wine-env.sh), then starts
-# the bare player (tools/bare_player.cpp) and `torva.scr /s` alternately, each from a fresh program
-# directory holding the sample clip and a settings file saying "0" (muted), and prints one table.
+# the bare player (tools/bare_player.cpp) and `torva.scr /s` alternately, each from a temporary
+# program directory of its own holding the sample clip (and for the show a settings file saying
+# "0": muted, like the bare player), and prints one table.
 #
 # What each row measures, per run; the table gives the median and the range over the runs:
 #   start-up to first frame   From the launch of wine64 to the first read of the screen's centre
