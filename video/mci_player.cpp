@@ -111,10 +111,9 @@ void MciPlayer::Play() {
 
 void MciPlayer::Stop() {
   looping_ = false;
-  // Closed, not only stopped: an open device keeps the sound output running and waking the
-  // process about a thousand times a second (under Wine, 5 % of a core through the whole logo
-  // phase). The next play opens the clip again, from its beginning as a play must start anyway.
-  Close();
+  if (!open_ || !running_) return;
+  running_ = false;
+  SendOrFail(L"stop " + kAlias);
 }
 
 bool MciPlayer::Open() {

@@ -46,9 +46,8 @@ class VideoSurface {
 // How a "notify" command ended (MM_MCINOTIFY's MCI_NOTIFY_* values, in their own words).
 enum class MciNotification { Successful, Superseded, Aborted, Failure };
 
-// One clip at a time under kMciAlias, open only while it plays: stop closes it. A clip that cannot
-// be opened or played never throws: the surface names the file and MCI's reason, and every later
-// command still works.
+// One clip at a time under kMciAlias. A clip that cannot be opened or played never throws: the
+// surface names the file and MCI's reason, and every later command still works.
 class MciPlayer final : public VideoControl {
  public:
   // The screen's pixels per inch across and down, for Move's twips.

@@ -83,20 +83,14 @@ TEST_F(MciPlayerTest, MuteWhileOpenAppliesAtOnce) {
             (Log{L"setaudio torvaclip volume to 0", L"setaudio torvaclip volume to 1000"}));
 }
 
-TEST_F(MciPlayerTest, StopReleasesTheDeviceAndPlayStartsFromTheBeginning) {
+TEST_F(MciPlayerTest, PlayRestartsFromTheBeginningAndAPlayingClipIsStoppedFirst) {
   Load(true);
   mci.Take();
   player.SetCommand(kStopCommand);
-  EXPECT_EQ(mci.Take(), (Log{kStop, kClose})) << "an open device keeps the sound output busy";
-  player.SetCommand(kStopCommand);
-  EXPECT_TRUE(mci.Take().empty());
   player.SetCommand(kPlayCommand);
-  EXPECT_EQ(mci.Take(), (Log{kOpen, L"window torvaclip handle 4660",
-                             L"put torvaclip destination at 0 0 1024 768",
-                             L"setaudio torvaclip volume to 0", L"[inert]", kPlay}))
-      << "reopened with the same mute and picture area";
+  EXPECT_EQ(mci.Take(), (Log{kStop, kPlay})) << "the open clip is not opened again";
   player.SetCommand(kPlayCommand);
-  EXPECT_EQ(mci.Take(), (Log{kStop, kPlay})) << "a playing clip is stopped before it starts over";
+  EXPECT_EQ(mci.Take(), (Log{kStop, kPlay}));
   player.SetCommand(0);
   EXPECT_TRUE(mci.Take().empty()) << "no such command";
 }
@@ -112,7 +106,7 @@ TEST_F(MciPlayerTest, ClipStartsOverWhenItEndsButNotWhenStoppedOrSuperseded) {
   player.OnNotify(MciNotification::Superseded);
   player.SetCommand(kStopCommand);
   player.OnNotify(MciNotification::Successful);
-  EXPECT_EQ(mci.Take(), (Log{kStop, kClose}));
+  EXPECT_EQ(mci.Take(), Log{kStop});
 }
 
 TEST_F(MciPlayerTest, NewFileOrDeviceTypeClosesTheClipAndTheNextPlayOpensIt) {
