@@ -46,7 +46,7 @@ wine_session_start() {
   fi
   # Without a persistent server and warm services, Wine's background processes hold the caller's
   # output pipe open and every run costs seconds.
-  "$wineserver" -p </dev/null >/dev/null 2>&1
+  "$wineserver" -p </dev/null >/dev/null 2>&1 || true  # already running for this prefix
   "$wine64" cmd /c exit </dev/null >/dev/null 2>&1
 }
 
