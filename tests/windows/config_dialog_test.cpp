@@ -13,11 +13,6 @@
 namespace torva::testing {
 namespace {
 
-constexpr DWORD kPatience = 10000;
-
-const char kSoundOn[] = "Sound Config file for torva screensaver\r\n1\r\n";
-const char kSoundOff[] = "Sound Config file for torva screensaver\r\n0\r\n";
-
 bool IsConfigDialog(HWND window) {
   return ClassNameOf(window) == L"#32770" && TextOf(window) == L"Torva Video Screensaver";
 }

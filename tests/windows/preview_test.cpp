@@ -16,8 +16,6 @@
 namespace torva::testing {
 namespace {
 
-constexpr DWORD kPatience = 10000;
-
 // torva_preview_host started on a copy of the saver, read up to its "ready" line.
 class PreviewHost {
  public:

@@ -11,6 +11,14 @@
 
 namespace torva::testing {
 
+// How long a test waits for the saver to do what it must: far beyond what it needs, so that only a
+// saver that never does it fails.
+inline constexpr DWORD kPatience = 10000;
+
+// Settings files as the program writes them, byte for byte.
+inline constexpr char kSoundOn[] = "Sound Config file for torva screensaver\r\n1\r\n";
+inline constexpr char kSoundOff[] = "Sound Config file for torva screensaver\r\n0\r\n";
+
 // The directory holding the built torva.scr, torva.txt and torva.mpg (where the tests run from).
 std::wstring BuildDirectory();
 

@@ -7,10 +7,6 @@
 namespace torva::testing {
 namespace {
 
-constexpr DWORD kPatience = 10000;
-
-const char kSoundOff[] = "Sound Config file for torva screensaver\r\n0\r\n";
-
 HWND WaitForMessageBox(const SaverProcess& saver) {
   return saver.WaitForWindow(IsMessageBox, kPatience);
 }
