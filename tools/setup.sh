@@ -1,16 +1,32 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing need; quiet and quick when they are all there.
+# Where the kernel runs 32-bit programs, also 32-bit Wine and its GStreamer plugins, so that the
+# shipped i686 torva.scr runs in the tests; elsewhere its tests are skipped.
 set -euo pipefail
+tools=$(cd "$(dirname "$0")" && pwd)
 
 packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 fonts-wine
-  xvfb x11-utils x11-apps xdotool imagemagick
+  xvfb xserver-xephyr x11-utils x11-apps x11-xserver-utils xdotool imagemagick
   pulseaudio pulseaudio-utils sox ffmpeg
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   gstreamer1.0-plugins-ugly gstreamer1.0-libav
   cmake ninja-build googletest g++ clang libclang-rt-14-dev python3
-  python3-pil fonts-dejavu-core
+  python3-pil fonts-dejavu-core wixl
 )
+packages_i386=(
+  wine32:i386
+  gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386 gstreamer1.0-plugins-bad:i386
+  gstreamer1.0-plugins-ugly:i386 gstreamer1.0-libav:i386
+)
+
+runs_32bit=no
+if reason=$("$tools/runs-32bit.sh" --kernel-only); then
+  runs_32bit=yes
+  packages+=("${packages_i386[@]}")
+else
+  echo "setup: $reason; the tests of the 32-bit build will be skipped" >&2
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -22,5 +38,9 @@ echo "setup: installing ${missing[*]}" >&2
 sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
+if [ $runs_32bit = yes ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo_cmd[@]}" dpkg --add-architecture i386
+fi
 "${sudo_cmd[@]}" apt-get update -qq >/dev/null
+# The 32-bit libraries must match their 64-bit twins' point release, which apt may raise on the way.
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

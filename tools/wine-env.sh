@@ -44,6 +44,12 @@ wine_session_start() {
     "$wineserver" -w
     touch "$WINEPREFIX/.torva-ready"
   fi
+  # A prefix made before 32-bit Wine was installed lacks its 32-bit half, which the shipped build needs.
+  if [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ] && "$torva_root/tools/runs-32bit.sh" >/dev/null; then
+    echo "wine-env: adding the 32-bit half to the Wine prefix" >&2
+    "$wine64" wineboot -u </dev/null >/dev/null 2>&1
+    "$wineserver" -w
+  fi
   # Without a persistent server and warm services, Wine's background processes hold the caller's
   # output pipe open and every run costs seconds.
   "$wineserver" -p </dev/null >/dev/null 2>&1 || true  # already running for this prefix
