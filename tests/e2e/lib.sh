@@ -20,6 +20,8 @@ e2e_skip() { echo "SKIP: $*" >&2; exit 77; }
 e2e_fail() { echo "FAIL: $*" >&2; exit 1; }
 e2e_note() { echo "$e2e_name: $*"; }
 
+[ -z "${TORVA_WINE_SKIP:-}" ] || e2e_skip "$TORVA_WINE_SKIP"
+
 [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1 ||
   e2e_skip "no X display; start a Wine session first (tools/wine-env.sh, wine_session_start)"
 [ -f "$WINEPREFIX/.torva-ready" ] || e2e_skip "no prepared Wine prefix in $WINEPREFIX"

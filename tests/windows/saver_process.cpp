@@ -115,20 +115,27 @@ std::optional<DWORD> SaverProcess::WaitForExit(DWORD milliseconds) {
   return code;
 }
 
+namespace {
+
+struct WindowSearch {
+  DWORD process;
+  std::vector<HWND> found;
+};
+
+// A named CALLBACK, not a lambda: 32-bit callbacks must use the stdcall convention.
+BOOL CALLBACK CollectVisibleWindow(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<WindowSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->process && IsWindowVisible(window)) search->found.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
 std::vector<HWND> SaverProcess::VisibleWindows() const {
-  struct Search {
-    DWORD process;
-    std::vector<HWND> found;
-  } search{info_.dwProcessId, {}};
-  EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(context);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == s->process && IsWindowVisible(window)) s->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{info_.dwProcessId, {}};
+  EnumWindows(CollectVisibleWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

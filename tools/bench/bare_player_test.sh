@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Checks the benchmark's reference player under wine64 in the caller's Wine session: it plays the
+# Checks the benchmark's reference player under Wine in the caller's Wine session: it plays the
 # clip over the screen, muted unless asked, ends on a key, and says why when it cannot play.
 #   bare_player_test.sh <bare_player.exe> <clip>
 set -euo pipefail
 player=$1 clip=$2
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../wine-env.sh"
+[ -z "${TORVA_WINE_SKIP:-}" ] || { echo "SKIP: $TORVA_WINE_SKIP" >&2; exit 77; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/bare-player-test.XXXXXX")
 pids=()
