@@ -5,6 +5,8 @@
 set(TORVA_WINE_SKIP "")
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(TORVA_PE_FORMAT pei-i386)
+  # The shipped program, a download: 300 KB at most.
+  set(TORVA_MAX_PROGRAM_BYTES 307200)
   execute_process(COMMAND bash ${PROJECT_SOURCE_DIR}/tools/runs-32bit.sh
                   RESULT_VARIABLE cannot_run OUTPUT_VARIABLE reason OUTPUT_STRIP_TRAILING_WHITESPACE)
   if(cannot_run)

@@ -6,11 +6,13 @@
 namespace torva {
 
 RuntimeError::RuntimeError(ErrorCode code, std::wstring subject)
-    : std::runtime_error("torva run-time error"), code_(code), subject_(std::move(subject)) {}
+    : code_(code), subject_(std::move(subject)) {}
 
 const wchar_t* DescribeError(ErrorCode code) {
   switch (code) {
     case ErrorCode::Overflow: return L"Overflow";
+    case ErrorCode::OutOfMemory: return L"Out of memory";
+    case ErrorCode::InternalError: return L"Internal error";
     case ErrorCode::FileNotFound: return L"File not found";
     case ErrorCode::DeviceIoError: return L"Device I/O error";
     case ErrorCode::DiskFull: return L"Disk full";

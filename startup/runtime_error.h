@@ -1,7 +1,7 @@
 // The run-time errors that end the program, and the text of the report shown before it ends.
 #pragma once
 
-#include <stdexcept>
+#include <exception>
 #include <string>
 
 namespace torva {
@@ -10,6 +10,8 @@ namespace torva {
 // The number is also the process exit code after the report.
 enum class ErrorCode : int {
   Overflow = 6,
+  OutOfMemory = 7,
+  InternalError = 51,
   FileNotFound = 53,
   DeviceIoError = 57,
   DiskFull = 61,
@@ -21,10 +23,12 @@ enum class ErrorCode : int {
 
 // Thrown by the pure code; the Win32 glue catches it at the edge of every event handler, shows the
 // report and ends the process. `subject` is what the error concerns: a file's path, or the text read.
-class RuntimeError : public std::runtime_error {
+// Not a std::runtime_error: that one drags the library's narrow strings into the shipped program.
+class RuntimeError : public std::exception {
  public:
   RuntimeError(ErrorCode code, std::wstring subject);
 
+  const char* what() const noexcept override { return "torva run-time error"; }
   ErrorCode code() const { return code_; }
   const std::wstring& subject() const { return subject_; }
 

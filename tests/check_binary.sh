@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Checks a built torva.scr: the expected PE format, a GUI program, and no DLL beyond Windows' own.
+# Checks a built torva.scr: the expected PE format, a GUI program, no DLL beyond Windows' own, and
+# (when given) no more than `max_bytes`: the shipped program is a download.
 set -euo pipefail
-binary=$1 format=$2
+binary=$1 format=$2 max_bytes=${3:-}
 triple=$([ "$format" = pei-i386 ] && echo i686-w64-mingw32 || echo x86_64-w64-mingw32)
 
 "$triple-objdump" -f "$binary" | grep -q "file format $format" || { echo "not $format: $binary"; exit 1; }
@@ -14,4 +15,8 @@ status=0
 while read -r dll; do
   if [[ ! $dll =~ $allowed ]]; then echo "imports a DLL that Windows does not ship: $dll"; status=1; fi
 done < <(sed -n 's/^\s*DLL Name: //p' <<<"$headers")
+size=$(stat -c %s "$binary")
+if [ -n "$max_bytes" ] && [ "$size" -gt "$max_bytes" ]; then
+  echo "$binary is $size bytes, more than $max_bytes"; status=1
+fi
 exit $status

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Draws Torva's bitmaps, icon and hand cursor into resources/, byte for byte the same on every run."""
 
+import io
 import math
 import os
 import struct
@@ -491,19 +492,58 @@ def pack_rows(values, width, height, bpp):
     return bytes(out)
 
 
-def bmp_24(img):
+def rle8_row(row):
+    """One row in BI_RLE8: runs of a repeated index as (count, index), other stretches of at least
+    three indices in absolute mode (0, count, indices, padded to a word)."""
+    out = bytearray()
+    i, n = 0, len(row)
+
+    def run_at(k):
+        r = 1
+        while k + r < n and r < 255 and row[k + r] == row[k]:
+            r += 1
+        return r
+
+    while i < n:
+        r = run_at(i)
+        if r >= 2:
+            out += bytes((r, row[i]))
+            i += r
+            continue
+        j = i
+        while j < n and j - i < 255 and (j == i or run_at(j) < 3):
+            j += 1
+        literal = row[i:j]
+        if len(literal) < 3:
+            for v in literal:
+                out += bytes((1, v))
+        else:
+            out += bytes((0, len(literal))) + bytes(literal) + bytes(len(literal) % 2)
+        i = j
+    return out
+
+
+def bmp_rle8(img):
+    """A 256-colour bitmap, run-length encoded: the pictures are mostly black, and their few thousand
+    colours quantise to 256 without visible loss (no dithering, which would defeat the runs)."""
     w, h = img.size
-    stride = (w * 3 + 3) & ~3
-    data = img.convert("RGB").tobytes()
+    q = img.convert("RGB").quantize(256, method=Image.MAXCOVERAGE, dither=Image.NONE, kmeans=5)
+    palette = q.getpalette()[:256 * 3]
+    palette += [0] * (256 * 3 - len(palette))
+    indices = q.tobytes()
     rows = bytearray()
     for y in range(h - 1, -1, -1):
-        line = data[y * w * 3:(y + 1) * w * 3]
-        bgr = bytearray(len(line))
-        bgr[0::3], bgr[1::3], bgr[2::3] = line[2::3], line[1::3], line[0::3]
-        rows += bgr + bytes(stride - w * 3)
-    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
-    head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(rows), 0, 0, 14 + len(info))
-    return head + info + bytes(rows)
+        rows += rle8_row(indices[y * w:(y + 1) * w]) + bytes((0, 0))
+    rows[-2:] = bytes((0, 1))  # the last end of line becomes the end of the bitmap
+    colours = b"".join(struct.pack("<BBBB", palette[i + 2], palette[i + 1], palette[i], 0)
+                       for i in range(0, 256 * 3, 3))
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 1, len(rows), 2835, 2835, 256, 0)
+    offset = 14 + len(info) + len(colours)
+    head = struct.pack("<2sIHHI", b"BM", offset + len(rows), 0, 0, offset)
+    encoded = head + info + colours + bytes(rows)
+    decoded = Image.open(io.BytesIO(encoded)).convert("RGB")
+    assert decoded.tobytes() == q.convert("RGB").tobytes(), "the run-length coding must be lossless"
+    return encoded
 
 
 def dib_with_mask(indices, mask, palette, bpp, n=32):
@@ -559,9 +599,9 @@ def cursor_file():
 def main():
     os.makedirs(OUT_DIR, exist_ok=True)
     outputs = {
-        "logo.bmp": bmp_24(logo()),
-        "config_logo.bmp": bmp_24(config_logo()),
-        "preview.bmp": bmp_24(preview()),
+        "logo.bmp": bmp_rle8(logo()),
+        "config_logo.bmp": bmp_rle8(config_logo()),
+        "preview.bmp": bmp_rle8(preview()),
         "torva.ico": icon_file(),
         "hand.cur": cursor_file(),
     }

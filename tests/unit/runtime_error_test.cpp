@@ -15,7 +15,8 @@ TEST(FormatErrorReport, NamesTheErrorTheSubjectAndTheNumber) {
 }
 
 TEST(DescribeError, EveryErrorHasItsOwnWording) {
-  const ErrorCode all[] = {ErrorCode::Overflow, ErrorCode::FileNotFound, ErrorCode::DeviceIoError,
+  const ErrorCode all[] = {ErrorCode::Overflow, ErrorCode::OutOfMemory, ErrorCode::InternalError,
+                           ErrorCode::FileNotFound, ErrorCode::DeviceIoError,
                            ErrorCode::DiskFull, ErrorCode::InputPastEndOfFile,
                            ErrorCode::PermissionDenied, ErrorCode::PathFileAccessError,
                            ErrorCode::PathNotFound};
