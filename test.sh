@@ -10,6 +10,8 @@ for preset in native fuzz win32 win64; do
   cmake --build --preset "$preset"
 done
 
+echo "== release"; tools/release.sh
+
 echo "== test native"; ctest --preset native
 echo "== test fuzz"; ctest --preset fuzz
 
