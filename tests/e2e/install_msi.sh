@@ -26,7 +26,11 @@ else previous=$((major - 1)).0.0; fi
 old_msi=$e2e_work/previous/torva-$previous.msi
 
 wine() { "$wine64" "$@" </dev/null 2>/dev/null; }
-msiexec() { wine msiexec "$1" "$(winepath_w "$2")" /qn || e2e_fail "msiexec $1 $(basename "$2") exited $?"; }
+msiexec() {
+  local status=0
+  wine msiexec "$1" "$(winepath_w "$2")" /qn || status=$?
+  [ $status = 0 ] || e2e_fail "msiexec $1 $(basename "$2") exited $status"
+}
 winepath_w() { echo "Z:${1//\//\\}"; }
 reg_value() { wine reg query "$1" /v "$2" | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
 sound_file() { printf 'Sound Config file for torva screensaver\r\n%s\r\n' "$1"; }
@@ -48,6 +52,11 @@ snapshot() {
       awk '/^\[/ { wine = index($0, "[HKEY_CURRENT_USER\\Software\\Wine") == 1 } !wine' >>"$e2e_work/$name.keys"
   done
 }
+# A run that failed half-way may have left a Torva installed: start from none.
+for product in $(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s /reg:32 |
+                 awk -F'\\' '/^HKEY/ { key = $NF } /DisplayName.*Torva/ { print key }' | tr -d '\r'); do
+  wine msiexec /x "$product" /qn || true
+done
 snapshot before
 
 # Install: the three files, and Torva as this user's screen saver.
