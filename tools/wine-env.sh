@@ -44,6 +44,11 @@ wine_session_start() {
     "$wineserver" -w
     touch "$WINEPREFIX/.torva-ready"
   fi
+  # This Wine does not look in its own font directory: without Marlett in the prefix, caption
+  # buttons draw as the letters "0 1 r".
+  if [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ] && [ -d /usr/share/wine/fonts ]; then
+    cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  fi
   # A prefix made before 32-bit Wine was installed lacks its 32-bit half, which the shipped build needs.
   if [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ] && "$torva_root/tools/runs-32bit.sh" >/dev/null; then
     echo "wine-env: adding the 32-bit half to the Wine prefix" >&2
