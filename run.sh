@@ -11,6 +11,13 @@ for preset in win32 win64; do
   cmake --build --preset "$preset" >/dev/null
 done
 echo "Built build/win32/torva.scr (the shipped 32-bit program) and build/win64/torva.scr."
+# The shipped program where this machine runs 32-bit programs, else its 64-bit twin.
+if reason=$(tools/runs-32bit.sh); then
+  saver=build/win32/torva.scr
+else
+  saver=build/win64/torva.scr
+  echo "Showing the 64-bit build: $reason."
+fi
 
 had_display=${DISPLAY:-}
 source tools/wine-env.sh
@@ -18,16 +25,16 @@ trap wine_session_stop EXIT
 if [ -n "$had_display" ] && xdpyinfo >/dev/null 2>&1; then
   wine_session_start
   echo "Starting the show on $DISPLAY: press a key twice or move the mouse to end it."
-  "$wine64" build/win64/torva.scr /s
+  "$wine64" "$saver" /s
   exit
 fi
 
 unset DISPLAY
 wine_session_start
 seconds=${TORVA_RUN_SECONDS:-8}
-echo "No display: showing on a private one ($DISPLAY) for $seconds s."
+echo "No display: showing $saver on a private one ($DISPLAY) for $seconds s."
 mkdir -p build/run
-"$wine64" build/win64/torva.scr /s 2>build/run/wine.log &
+"$wine64" "$saver" /s 2>build/run/wine.log &
 show=$!
 sleep "$seconds"
 xwd -root -silent | convert xwd:- build/run/show.png
