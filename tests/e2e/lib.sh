@@ -147,3 +147,93 @@ e2e_difference() {
 e2e_near() { [ $(( $1 > $2 ? $1 - $2 : $2 - $1 )) -le "$3" ]; }
 
 e2e_press_key() { xdotool key --clearmodifiers "$1"; }
+
+# A screen of the script's own, for what the session's display cannot offer: other sizes, several
+# monitors, another DPI. Wine reads its monitors and DPI once per session, so the session moves
+# onto a private X server with the registry values asked for, and back to the caller's display,
+# with every value as it was, when the script ends.
+e2e_home_display=$DISPLAY
+e2e_own_pids=()
+e2e_restore=()  # "key|name|type|data" to put back, or "key|name" to delete
+
+e2e_free_display() {
+  local n=$1
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  echo "$n"
+}
+
+# Starts an X server ("Xvfb" or "Xephyr" and its arguments after the display name) on `display`,
+# under the display $DISPLAY names (for Xephyr), and waits until it answers.
+e2e_x_server() {
+  local display=$1 server=$2
+  shift 2
+  "$server" "$display" "$@" -nolisten tcp >/dev/null 2>&1 &
+  e2e_own_pids+=($!)
+  local tries=0
+  until DISPLAY=$display xdpyinfo >/dev/null 2>&1; do
+    tries=$((tries + 1))
+    [ $tries -gt 100 ] && e2e_fail "$server $display did not start"
+    sleep 0.1
+  done
+}
+
+e2e_wine_stop() {
+  "$wineserver" -k >/dev/null 2>&1 || true
+  "$wineserver" -w >/dev/null 2>&1 || true
+}
+
+e2e_wine_start() {
+  "$wineserver" -p >/dev/null 2>&1 || true
+  "$wine64" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+# Puts back the registry values that e2e_session_on changed.
+e2e_registry_restore() {
+  local value key name type data
+  for value in "${e2e_restore[@]}"; do
+    IFS='|' read -r key name type data <<<"$value"
+    if [ -n "$type" ]; then
+      "$wine64" reg add "$key" /v "$name" /t "$type" /d "$data" /f >/dev/null 2>&1 || true
+    else
+      "$wine64" reg delete "$key" /v "$name" /f >/dev/null 2>&1 || true
+    fi
+  done
+  e2e_restore=()
+}
+
+# A fresh Wine session on `display` with the registry as it was, but for each "key|name|type|data"
+# value given (single-word data).
+e2e_session_on() {
+  local display=$1 value key name type data old
+  shift
+  e2e_wine_stop
+  export DISPLAY=$display
+  e2e_registry_restore
+  for value in "$@"; do
+    IFS='|' read -r key name type data <<<"$value"
+    old=$("$wine64" reg query "$key" /v "$name" 2>/dev/null | tr -d '\r' |
+          awk -v n="$name" '$1 == n { print $2 "|" $3 }') || true
+    e2e_restore+=("$key|$name${old:+|$old}")
+    "$wine64" reg add "$key" /v "$name" /t "$type" /d "$data" /f >/dev/null 2>&1 ||
+      e2e_fail "could not set $key\\$name"
+  done
+  e2e_wine_stop
+  e2e_wine_start
+  read -r e2e_screen_w e2e_screen_h < <(xdpyinfo | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*\) pixels.*/\1 \2/p')
+}
+
+# The session back on the caller's display with the registry as it was; the private servers end.
+e2e_session_home() {
+  if [ "$DISPLAY" != "$e2e_home_display" ] || [ ${#e2e_restore[@]} -gt 0 ]; then
+    e2e_wine_stop
+    export DISPLAY=$e2e_home_display
+    e2e_registry_restore
+    e2e_wine_stop
+    e2e_wine_start
+  fi
+  local pid
+  for pid in "${e2e_own_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${e2e_own_pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  e2e_own_pids=()
+}
+trap 'e2e_session_home; e2e_cleanup' EXIT
