@@ -156,25 +156,21 @@ e2e_home_display=$DISPLAY
 e2e_own_pids=()
 e2e_restore=()  # "key|name|type|data" to put back, or "key|name" to delete
 
-e2e_free_display() {
-  local n=$1
-  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  echo "$n"
-}
-
-# Starts an X server ("Xvfb" or "Xephyr" and its arguments after the display name) on `display`,
-# under the display $DISPLAY names (for Xephyr), and waits until it answers.
+# Starts an X server ("Xvfb" or "Xephyr", then its arguments) on a display number that the server
+# finds free itself, and sets the variable named `variable` to the display. Xephyr shows its
+# screens on the display that $DISPLAY names.
 e2e_x_server() {
-  local display=$1 server=$2
+  local variable=$1 server=$2 number="$e2e_work/display.${#e2e_own_pids[@]}"
   shift 2
-  "$server" "$display" "$@" -nolisten tcp >/dev/null 2>&1 &
+  "$server" -displayfd 3 "$@" -nolisten tcp 3>"$number" >/dev/null 2>&1 &
   e2e_own_pids+=($!)
   local tries=0
-  until DISPLAY=$display xdpyinfo >/dev/null 2>&1; do
+  until [ -s "$number" ] && DISPLAY=":$(cat "$number")" xdpyinfo >/dev/null 2>&1; do
     tries=$((tries + 1))
-    [ $tries -gt 100 ] && e2e_fail "$server $display did not start"
+    [ $tries -gt 100 ] && e2e_fail "$server did not start"
     sleep 0.1
   done
+  printf -v "$variable" ':%s' "$(cat "$number")"
 }
 
 e2e_wine_stop() {
@@ -237,3 +233,6 @@ e2e_session_home() {
   e2e_own_pids=()
 }
 trap 'e2e_session_home; e2e_cleanup' EXIT
+# A run stopped from outside must leave the session where it found it too.
+trap 'exit 143' TERM
+trap 'exit 130' INT

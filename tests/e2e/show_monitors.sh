@@ -5,10 +5,8 @@
 # changes of the resolution while it runs.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-host=:$(e2e_free_display 150)
-e2e_x_server "$host" Xvfb -screen 0 1920x1200x24
-two=:$(e2e_free_display 151)
-DISPLAY=$host e2e_x_server "$two" Xephyr +xinerama -screen 1024x768+0+0 -screen 800x600+1024+0
+e2e_x_server host Xvfb -screen 0 1920x1200x24
+DISPLAY=$host e2e_x_server two Xephyr +xinerama -screen 1024x768+0+0 -screen 800x600+1024+0
 # Wine reads the monitors from Xinerama only without XRandR.
 e2e_session_on "$two" 'HKCU\Software\Wine\X11 Driver|UseXRandR|REG_SZ|N'
 
@@ -63,8 +61,7 @@ e2e_note "three moves on the second monitor ended the show, not two"
 
 # One monitor whose resolution changes under the running show, as a game or the display settings
 # change it, while the pointer rests on the part that every resolution keeps.
-one=:$(e2e_free_display 152)
-DISPLAY=$host e2e_x_server "$one" Xephyr -screen 1024x768
+DISPLAY=$host e2e_x_server one Xephyr -screen 1024x768
 e2e_session_on "$one"
 xdotool mousemove 400 300
 dir=$(e2e_program_dir 0)
