@@ -148,6 +148,32 @@ e2e_near() { [ $(( $1 > $2 ? $1 - $2 : $2 - $1 )) -le "$3" ]; }
 
 e2e_press_key() { xdotool key --clearmodifiers "$1"; }
 
+# Checks that `shot` shows the video over the whole screen.
+e2e_check_covered() {
+  local shot=$1 w h x y
+  read -r w h x y <<<"$(e2e_bbox "$shot")"
+  e2e_note "$(basename "$shot"): picture ${w}x${h} at $x,$y on a ${e2e_screen_w}x${e2e_screen_h} screen"
+  e2e_near "$w" "$e2e_screen_w" 4 && e2e_near "$h" "$e2e_screen_h" 4 || e2e_fail "the video does not fill the screen"
+}
+
+# Checks that `shot` shows the logo alone on black, centred on the screen: the logo picture's own
+# visible part where it lands when the picture is centred, and the picture itself there.
+e2e_check_logo() {
+  local shot=$1 logo="$e2e_resources/logo.bmp" logo_w logo_h part_w part_h part_x part_y w h x y
+  read -r logo_w logo_h < <(identify -format '%w %h\n' "$logo")
+  read -r part_w part_h part_x part_y <<<"$(e2e_bbox "$logo")"
+  local left=$(((e2e_screen_w - logo_w) / 2)) top=$(((e2e_screen_h - logo_h) / 2))
+  read -r w h x y <<<"$(e2e_bbox "$shot")"
+  e2e_note "$(basename "$shot"): picture ${w}x${h} at $x,$y; the logo's would be ${part_w}x${part_h} at $((left + part_x)),$((top + part_y))"
+  e2e_near "$w" "$part_w" 3 && e2e_near "$h" "$part_h" 3 || e2e_fail "not the logo alone on black"
+  e2e_near "$x" $((left + part_x)) 3 && e2e_near "$y" $((top + part_y)) 3 || e2e_fail "the logo is not centred"
+  convert "$shot" -crop "${logo_w}x${logo_h}+${left}+${top}" +repage "$e2e_work/logo-seen.png"
+  local difference
+  difference=$(e2e_difference "$e2e_work/logo-seen.png" "$logo")
+  e2e_note "difference from the logo picture: $difference"
+  awk -v d="$difference" 'BEGIN { exit !(d < 0.05) }' || e2e_fail "the picture is not the logo"
+}
+
 # A screen of the script's own, for what the session's display cannot offer: other sizes, several
 # monitors, another DPI. Wine reads its monitors and DPI once per session, so the session moves
 # onto a private X server with the registry values asked for, and back to the caller's display,
