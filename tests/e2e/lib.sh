@@ -183,11 +183,11 @@ e2e_own_pids=()
 e2e_restore=()  # "key|name|type|data" to put back, or "key|name" to delete
 
 # Starts an X server ("Xvfb" or "Xephyr", then its arguments) on a display number that the server
-# finds free itself, and sets the variable named `variable` to the display. Xephyr shows its
-# screens on the display that $DISPLAY names.
+# finds free itself, and sets e2e_x_display to that display. Xephyr shows its screens on the
+# display that $DISPLAY names.
 e2e_x_server() {
-  local variable=$1 server=$2 number="$e2e_work/display.${#e2e_own_pids[@]}"
-  shift 2
+  local server=$1 number="$e2e_work/display.${#e2e_own_pids[@]}"
+  shift
   "$server" -displayfd 3 "$@" -nolisten tcp 3>"$number" >/dev/null 2>&1 &
   e2e_own_pids+=($!)
   local tries=0
@@ -196,7 +196,7 @@ e2e_x_server() {
     [ $tries -gt 100 ] && e2e_fail "$server did not start"
     sleep 0.1
   done
-  printf -v "$variable" ':%s' "$(cat "$number")"
+  e2e_x_display=":$(cat "$number")"
 }
 
 e2e_wine_stop() {

@@ -5,10 +5,25 @@
 # changes of the resolution while it runs.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-e2e_x_server host Xvfb -screen 0 1920x1200x24
-DISPLAY=$host e2e_x_server two Xephyr +xinerama -screen 1024x768+0+0 -screen 800x600+1024+0
+e2e_x_server Xvfb -screen 0 1920x1200x24
+host=$e2e_x_display
+DISPLAY=$host e2e_x_server Xephyr +xinerama -screen 1024x768+0+0 -screen 800x600+1024+0
+two=$e2e_x_display
 # Wine reads the monitors from Xinerama only without XRandR.
 e2e_session_on "$two" 'HKCU\Software\Wine\X11 Driver|UseXRandR|REG_SZ|N'
+
+# Two moves of the mouse, each to a place given as "x y", leave the show started from $dir running
+# and a third ends it, with exit code 0.
+expect_end_on_third_move() {
+  local what=$1 code
+  # shellcheck disable=SC2086 # each place is two words on purpose
+  { xdotool mousemove $2; sleep 0.3; xdotool mousemove $3; sleep 1.5; }
+  e2e_running "$dir" || e2e_fail "$what: two moves ended the show"
+  # shellcheck disable=SC2086
+  xdotool mousemove $4
+  code=$(e2e_wait_exit "$dir" 10) || e2e_fail "$what: the third move did not end the show"
+  [ "$code" = 0 ] || e2e_fail "$what: exit code $code"
+}
 
 # The pointer rests on the second monitor, as a user's often does, when the show starts.
 rest_x=1424 rest_y=300
@@ -52,17 +67,13 @@ xdotool mousemove "$rest_x" "$rest_y"
 e2e_start "$dir"
 e2e_wait_window "Torva blank" 30 >/dev/null
 sleep 2
-xdotool mousemove 1200 100; sleep 0.3; xdotool mousemove 1300 200; sleep 1.5
-e2e_running "$dir" || e2e_fail "two moves on the second monitor ended the show"
-xdotool mousemove 1500 400
-code=$(e2e_wait_exit "$dir" 10) || e2e_fail "three moves on the second monitor did not end the show"
-[ "$code" = 0 ] || e2e_fail "exit code $code"
+expect_end_on_third_move "moves on the second monitor" "1200 100" "1300 200" "1500 400"
 e2e_note "three moves on the second monitor ended the show, not two"
 
 # One monitor whose resolution changes under the running show, as a game or the display settings
 # change it, while the pointer rests on the part that every resolution keeps.
-DISPLAY=$host e2e_x_server one Xephyr -screen 1024x768
-e2e_session_on "$one"
+DISPLAY=$host e2e_x_server Xephyr -screen 1024x768
+e2e_session_on "$e2e_x_display"
 xdotool mousemove 400 300
 dir=$(e2e_program_dir 0)
 e2e_start "$dir"
@@ -80,9 +91,5 @@ for size in 800x600 1280x1024; do
   e2e_check_covered "$(e2e_shot "display-change-$size")"
 done
 # The windows moved and grew under the pointer: none of that may have counted.
-xdotool mousemove 100 100; sleep 0.3; xdotool mousemove 200 100; sleep 1.5
-e2e_running "$dir" || e2e_fail "the changes of resolution counted as mouse moves"
-xdotool mousemove 300 100
-code=$(e2e_wait_exit "$dir" 10) || e2e_fail "three moves after the changes did not end the show"
-[ "$code" = 0 ] || e2e_fail "exit code $code"
+expect_end_on_third_move "moves after the changes" "100 100" "200 100" "300 100"
 e2e_note "the show followed both changes and still ended on the third move, with exit code 0"

@@ -28,14 +28,14 @@ end_with_keys() {
 }
 
 for size in 800x600 1920x1080 768x1024; do
-  e2e_x_server screen Xvfb -screen 0 "${size}x24"
-  e2e_session_on "$screen"
+  e2e_x_server Xvfb -screen 0 "${size}x24"
+  e2e_session_on "$e2e_x_display"
   start_and_check "size-$size"
   end_with_keys
 done
 
-e2e_x_server screen Xvfb -screen 0 1024x768x24
-e2e_session_on "$screen" 'HKCU\Control Panel\Desktop|LogPixels|REG_DWORD|144'
+e2e_x_server Xvfb -screen 0 1024x768x24
+e2e_session_on "$e2e_x_display" 'HKCU\Control Panel\Desktop|LogPixels|REG_DWORD|144'
 start_and_check "dpi144-video"
 e2e_sleep_until "$t0" 44
 e2e_check_logo "$(e2e_shot dpi144-logo)"
