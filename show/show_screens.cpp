@@ -23,11 +23,7 @@ ShowLayout LayOutShow(const std::vector<Monitor>& monitors, PixelSize screen) {
   auto primary = std::find_if(monitors.begin(), monitors.end(), [](const Monitor& m) { return m.primary; });
   if (primary == monitors.end()) primary = std::find_if(monitors.begin(), monitors.end(), HoldsOrigin);
   if (primary == monitors.end()) primary = monitors.begin();
-  if (primary == monitors.end() || IsEmpty(primary->area)) {
-    layout.show = {0, 0, screen.width, screen.height};
-  } else {
-    layout.show = primary->area;
-  }
+  layout.show = primary == monitors.end() ? PixelRect{0, 0, screen.width, screen.height} : primary->area;
 
   // A mirrored monitor reports the same area as another one: one window over it is enough.
   const auto covered = [&layout](const PixelRect& area) {
