@@ -56,11 +56,8 @@ void SaverShow::OnTimer1() {
   parts_.video.SetCommand(kStopCommand);
   parts_.timers.SetEnabled(TimerId::Timer1, false);
   parts_.logo.SetVisible(true);
-  // Single precision throughout, so the offsets match to the last bit; on a screen smaller than
-  // the logo they come out negative and the logo is cut evenly on both sides.
-  const float left = (screen_.width - parts_.logo.Width()) / 2.0f;
-  const float top = (screen_.height - parts_.logo.Height()) / 2.0f;
-  parts_.logo.Move(left, top);
+  logoShown_ = true;
+  CentreLogo();
   // Enabled while its interval may still be 0: it starts counting when the interval is set.
   parts_.timers.SetEnabled(TimerId::Timer2, true);
   parts_.timers.SetInterval(TimerId::Timer2, kTimer2Interval);
@@ -73,6 +70,14 @@ void SaverShow::OnTimer2() {
   parts_.video.SetVisible(true);
   loopCount_ = 0;
   parts_.timers.SetEnabled(TimerId::Timer_loop, true);
+}
+
+void SaverShow::CentreLogo() {
+  // Single precision throughout, so the offsets match to the last bit; on a screen smaller than
+  // the logo they come out negative and the logo is cut evenly on both sides.
+  const float left = (screen_.width - parts_.logo.Width()) / 2.0f;
+  const float top = (screen_.height - parts_.logo.Height()) / 2.0f;
+  parts_.logo.Move(left, top);
 }
 
 void SaverShow::OnKeyDown() { Count(keyDowns_, kKeyDownsToEnd); }
@@ -98,6 +103,16 @@ void SaverShow::OnLogoClick() {
   // Gives the shell's hand-off the messages it may still need before the process goes.
   parts_.program.LetPendingEventsRun();
   parts_.program.End();
+}
+
+void SaverShow::OnDisplayChange(ScreenSize screen, ScreenPoint pointer) {
+  screen_ = screen;
+  parts_.video.Move(0, 0, screen_.width, screen_.height);
+  if (logoShown_) CentreLogo();
+  // The system moves the pointer when its old place is gone, and windows move under it: neither
+  // is the user, and counting them would end the show after a few changes, such as a monitor that
+  // drops off the desktop whenever it sleeps.
+  lastPointer_ = pointer;
 }
 
 void SaverShow::Count(std::int16_t& counter, int threshold) {

@@ -70,12 +70,17 @@ class SaverShow {
   // A click on the visible logo opens the product's web address and ends the show.
   void OnLogoClick();
 
+  // The display configuration changed: the screen is now `screen`, and the pointer, which the
+  // system may have moved onto it, rests at `pointer`.
+  void OnDisplayChange(ScreenSize screen, ScreenPoint pointer);
+
   std::int16_t loopCount() const { return loopCount_; }
 
  private:
   void OnTimerLoop();
   void OnTimer1();
   void OnTimer2();
+  void CentreLogo();
   void Count(std::int16_t& counter, int threshold);
   // Whether the pointer has really moved since it was last seen.
   bool PointerMoved(ScreenPoint where);
@@ -85,6 +90,7 @@ class SaverShow {
   std::wstring clipPath_;
 
   std::int16_t loopCount_ = 0;  // LoopCount: ticks of the current video phase
+  bool logoShown_ = false;      // once shown, the logo stays, under the video in its phases
 
   // Activity since the window was created; never reset, so a second key press an hour after
   // the first still ends the show.

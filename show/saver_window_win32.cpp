@@ -9,8 +9,10 @@
 #include <optional>
 
 #include "settings/win32_file_system.h"
+#include "show/blank_window_win32.h"
 #include "show/logo_window_win32.h"
 #include "show/saver_show.h"
+#include "show/show_screens.h"
 #include "show/show_timers.h"
 #include "startup/base_window_win32.h"
 #include "startup/error_report_win32.h"
@@ -70,6 +72,21 @@ ScreenPoint ToScreen(HWND window, LPARAM clientPoint) {
   return {point.x, point.y};
 }
 
+ScreenPoint PointerNow() {
+  POINT pointer{};
+  GetCursorPos(&pointer);
+  return {pointer.x, pointer.y};
+}
+
+// The show's screen in twips, as the show measures it.
+ScreenSize InTwips(const PixelRect& area) {
+  const HDC screenDc = GetDC(nullptr);
+  const ScreenSize size{PixelsToTwips(area.width, GetDeviceCaps(screenDc, LOGPIXELSX)),
+                        PixelsToTwips(area.height, GetDeviceCaps(screenDc, LOGPIXELSY))};
+  ReleaseDC(nullptr, screenDc);
+  return size;
+}
+
 class SaverWindow final : public BaseWindow<SaverWindow>,
                           public VideoControlEvents,
                           public Shell,
@@ -87,19 +104,14 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
     windowClass.hIconSm = BrandIcon(SM_CXSMICON, SM_CYSMICON);
     RegisterClass(kShowClass, windowClass);
 
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    Create(kShowClass, kCaption, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOPMOST, 0, 0, width, height,
-           nullptr);
+    Create(kShowClass, kCaption, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOPMOST, 0, 0, 0, 0, nullptr);
     if (!hwnd()) throw RuntimeError(ErrorCode::DeviceIoError, L"show window");
+    desktop_ = std::make_unique<MonitorDesktop>(hwnd());
+    screens_ = std::make_unique<ShowScreens>(*desktop_);
+    const ScreenSize screen = InTwips(screens_->Follow());
     // Also on the window itself, where the task switcher and other programs ask for it.
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowClass.hIcon));
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(windowClass.hIconSm));
-
-    const HDC screenDc = GetDC(nullptr);
-    const ScreenSize screen{PixelsToTwips(width, GetDeviceCaps(screenDc, LOGPIXELSX)),
-                            PixelsToTwips(height, GetDeviceCaps(screenDc, LOGPIXELSY))};
-    ReleaseDC(nullptr, screenDc);
 
     video_ = std::make_unique<MciVideoPlayer>(hwnd(), *this);
     logo_ = std::make_unique<LogoWindow>(hwnd(), kLogoStartLeft, kLogoStartTop,
@@ -112,6 +124,7 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
     OnLoad();
 
     ShowWindow(hwnd(), SW_SHOW);
+    screens_->Show();
     SetForegroundWindow(hwnd());
     SetFocus(hwnd());
   }
@@ -140,6 +153,7 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
         OnMouseDown();
         return TRUE;
       case WM_MOUSEMOVE: OnMouseMove(ToScreen(hwnd(), lParam)); return 0;
+      case WM_DISPLAYCHANGE: OnDisplayChange(); return 0;
       case WM_SYSCOMMAND:
         // The system asks the running saver to start a saver; it already is one.
         if ((wParam & 0xFFF0) == SC_SCREENSAVE) return 0;
@@ -168,11 +182,7 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
   }
 
  private:
-  void OnLoad() {
-    POINT pointer{};
-    GetCursorPos(&pointer);
-    show_->OnLoad({pointer.x, pointer.y});
-  }
+  void OnLoad() { show_->OnLoad(PointerNow()); }
 
   void OnTimer(TimerId timer) {
     // A tick queued before its timer was disabled comes too late to count.
@@ -183,8 +193,11 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
   void OnMouseDown() { show_->OnMouseDown(); }
   void OnMouseMove(ScreenPoint where) { show_->OnMouseMove(where); }
   void OnLogoClick() { show_->OnLogoClick(); }
+  void OnDisplayChange() { show_->OnDisplayChange(InTwips(screens_->Follow()), PointerNow()); }
 
   HANDLE showMutex_;  // held until the process ends
+  std::unique_ptr<MonitorDesktop> desktop_;
+  std::unique_ptr<ShowScreens> screens_;  // the show window and the blanks over the monitors
   std::unique_ptr<MciVideoPlayer> video_;  // FXVid1
   std::unique_ptr<LogoWindow> logo_;       // Image1
   std::unique_ptr<WindowTimerDriver> timerDriver_;

@@ -149,3 +149,118 @@ e2e_difference() {
 e2e_near() { [ $(( $1 > $2 ? $1 - $2 : $2 - $1 )) -le "$3" ]; }
 
 e2e_press_key() { xdotool key --clearmodifiers "$1"; }
+
+# Checks that `shot` shows the video over the whole screen.
+e2e_check_covered() {
+  local shot=$1 w h x y
+  read -r w h x y <<<"$(e2e_bbox "$shot")"
+  e2e_note "$(basename "$shot"): picture ${w}x${h} at $x,$y on a ${e2e_screen_w}x${e2e_screen_h} screen"
+  e2e_near "$w" "$e2e_screen_w" 4 && e2e_near "$h" "$e2e_screen_h" 4 || e2e_fail "the video does not fill the screen"
+}
+
+# Checks that `shot` shows the logo alone on black, centred on the screen: the logo picture's own
+# visible part where it lands when the picture is centred, and the picture itself there.
+e2e_check_logo() {
+  local shot=$1 logo="$e2e_resources/logo.bmp" logo_w logo_h part_w part_h part_x part_y w h x y
+  read -r logo_w logo_h < <(identify -format '%w %h\n' "$logo")
+  read -r part_w part_h part_x part_y <<<"$(e2e_bbox "$logo")"
+  local left=$(((e2e_screen_w - logo_w) / 2)) top=$(((e2e_screen_h - logo_h) / 2))
+  read -r w h x y <<<"$(e2e_bbox "$shot")"
+  e2e_note "$(basename "$shot"): picture ${w}x${h} at $x,$y; the logo's would be ${part_w}x${part_h} at $((left + part_x)),$((top + part_y))"
+  e2e_near "$w" "$part_w" 3 && e2e_near "$h" "$part_h" 3 || e2e_fail "not the logo alone on black"
+  e2e_near "$x" $((left + part_x)) 3 && e2e_near "$y" $((top + part_y)) 3 || e2e_fail "the logo is not centred"
+  convert "$shot" -crop "${logo_w}x${logo_h}+${left}+${top}" +repage "$e2e_work/logo-seen.png"
+  local difference
+  difference=$(e2e_difference "$e2e_work/logo-seen.png" "$logo")
+  e2e_note "difference from the logo picture: $difference"
+  awk -v d="$difference" 'BEGIN { exit !(d < 0.05) }' || e2e_fail "the picture is not the logo"
+}
+
+# A screen of the script's own, for what the session's display cannot offer: other sizes, several
+# monitors, another DPI. Wine reads its monitors and DPI once per session, so the session moves
+# onto a private X server with the registry values asked for, and back to the caller's display,
+# with every value as it was, when the script ends.
+e2e_home_display=$DISPLAY
+e2e_own_pids=()
+e2e_restore=()  # "key|name|type|data" to put back, or "key|name" to delete
+
+# Starts an X server ("Xvfb" or "Xephyr", then its arguments) on a display number that the server
+# finds free itself, and sets e2e_x_display to that display. Xephyr shows its screens on the
+# display that $DISPLAY names.
+e2e_x_server() {
+  local server=$1 number="$e2e_work/display.${#e2e_own_pids[@]}"
+  shift
+  "$server" -displayfd 3 "$@" -nolisten tcp 3>"$number" >/dev/null 2>&1 &
+  e2e_own_pids+=($!)
+  local tries=0
+  until [ -s "$number" ] && DISPLAY=":$(cat "$number")" xdpyinfo >/dev/null 2>&1; do
+    tries=$((tries + 1))
+    [ $tries -gt 100 ] && e2e_fail "$server did not start"
+    sleep 0.1
+  done
+  e2e_x_display=":$(cat "$number")"
+}
+
+e2e_wine_stop() {
+  "$wineserver" -k >/dev/null 2>&1 || true
+  "$wineserver" -w >/dev/null 2>&1 || true
+}
+
+e2e_wine_start() {
+  "$wineserver" -p >/dev/null 2>&1 || true
+  "$wine64" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+# Puts back the registry values that e2e_session_on changed.
+e2e_registry_restore() {
+  local value key name type data
+  for value in "${e2e_restore[@]}"; do
+    IFS='|' read -r key name type data <<<"$value"
+    if [ -n "$type" ]; then
+      "$wine64" reg add "$key" /v "$name" /t "$type" /d "$data" /f >/dev/null 2>&1 || true
+    else
+      "$wine64" reg delete "$key" /v "$name" /f >/dev/null 2>&1 || true
+    fi
+  done
+  e2e_restore=()
+}
+
+# A fresh Wine session on `display` with the registry as it was, but for each "key|name|type|data"
+# value given (single-word data).
+e2e_session_on() {
+  local display=$1 value key name type data old
+  shift
+  e2e_wine_stop
+  export DISPLAY=$display
+  e2e_registry_restore
+  for value in "$@"; do
+    IFS='|' read -r key name type data <<<"$value"
+    old=$("$wine64" reg query "$key" /v "$name" 2>/dev/null | tr -d '\r' |
+          awk -v n="$name" '$1 == n { print $2 "|" $3 }') || true
+    e2e_restore+=("$key|$name${old:+|$old}")
+    "$wine64" reg add "$key" /v "$name" /t "$type" /d "$data" /f >/dev/null 2>&1 ||
+      e2e_fail "could not set $key\\$name"
+  done
+  e2e_wine_stop
+  e2e_wine_start
+  read -r e2e_screen_w e2e_screen_h < <(xdpyinfo | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*\) pixels.*/\1 \2/p')
+}
+
+# The session back on the caller's display with the registry as it was; the private servers end.
+e2e_session_home() {
+  if [ "$DISPLAY" != "$e2e_home_display" ] || [ ${#e2e_restore[@]} -gt 0 ]; then
+    e2e_wine_stop
+    export DISPLAY=$e2e_home_display
+    e2e_registry_restore
+    e2e_wine_stop
+    e2e_wine_start
+  fi
+  local pid
+  for pid in "${e2e_own_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${e2e_own_pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  e2e_own_pids=()
+}
+trap 'e2e_session_home; e2e_cleanup' EXIT
+# A run stopped from outside must leave the session where it found it too.
+trap 'exit 143' TERM
+trap 'exit 130' INT

@@ -1,0 +1,96 @@
+// The black windows over the other monitors, and the desktop's monitors as the system reports them.
+#include "show/blank_window_win32.h"
+
+#include <windowsx.h>
+
+#include "startup/runtime_error.h"
+
+namespace torva {
+namespace {
+
+constexpr wchar_t kBlankClass[] = L"TorvaBlank";
+constexpr wchar_t kBlankCaption[] = L"Torva blank";
+
+BOOL CALLBACK AddMonitor(HMONITOR handle, HDC, LPRECT, LPARAM list) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoW(handle, &info)) {
+    const RECT& area = info.rcMonitor;
+    reinterpret_cast<std::vector<Monitor>*>(list)->push_back(
+        {{area.left, area.top, area.right - area.left, area.bottom - area.top},
+         (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+BlankWindow::BlankWindow(HWND showWindow, const PixelRect& area) : showWindow_(showWindow) {
+  WNDCLASSEXW windowClass{};
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  RegisterClass(kBlankClass, windowClass);
+  // A tool window stays out of the taskbar and the task switcher; not owned by the show window,
+  // which would keep it above the show.
+  Create(kBlankClass, kBlankCaption, WS_POPUP, WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
+         area.left, area.top, area.width, area.height, nullptr);
+  if (!hwnd()) throw RuntimeError(ErrorCode::DeviceIoError, L"blank window");
+}
+
+BlankWindow::~BlankWindow() {
+  if (hwnd()) DestroyWindow(hwnd());
+}
+
+void BlankWindow::Show() {
+  // Just below the show window, among the topmost windows.
+  SetWindowPos(hwnd(), showWindow_, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void BlankWindow::MoveTo(const PixelRect& area) {
+  SetWindowPos(hwnd(), nullptr, area.left, area.top, area.width, area.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT BlankWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    // A click here must leave the keyboard with the show window, which counts the keys.
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+      return RelayMouse(message, wParam, lParam);
+  }
+  return DefaultHandling(message, wParam, lParam);
+}
+
+LRESULT BlankWindow::RelayMouse(UINT message, WPARAM wParam, LPARAM lParam) {
+  // The same point in the show window's client coordinates, which may lie outside it: the show
+  // takes it back to the screen, where its filter against moves that do not move looks.
+  POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  ClientToScreen(hwnd(), &point);
+  ScreenToClient(showWindow_, &point);
+  return SendMessageW(showWindow_, message, wParam, MAKELPARAM(point.x, point.y));
+}
+
+std::vector<Monitor> MonitorDesktop::Monitors() const {
+  std::vector<Monitor> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+  return monitors;
+}
+
+PixelSize MonitorDesktop::ScreenSize() const {
+  return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+void MonitorDesktop::MoveShowWindow(const PixelRect& area) {
+  SetWindowPos(showWindow_, nullptr, area.left, area.top, area.width, area.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::unique_ptr<BlankScreen> MonitorDesktop::CreateBlank(const PixelRect& area) {
+  return std::make_unique<BlankWindow>(showWindow_, area);
+}
+
+}  // namespace torva

@@ -1,0 +1,173 @@
+// The show over several monitors: where the show and the blanks go, how they follow a change of
+// the monitors, and what the show itself does when its screen changes.
+#include <gtest/gtest.h>
+
+#include "show/show_screens.h"
+#include "tests/unit/show_fakes.h"
+
+namespace torva::testing {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+std::string Text(const PixelRect& r) {
+  std::ostringstream text;
+  text << r.width << "x" << r.height << "+" << r.left << "+" << r.top;
+  return text.str();
+}
+
+std::vector<std::string> Texts(const ShowLayout& layout) {
+  std::vector<std::string> texts{Text(layout.show)};
+  for (const PixelRect& blank : layout.blanks) texts.push_back(Text(blank));
+  return texts;
+}
+
+constexpr PixelSize kScreen{1024, 768};
+
+TEST(LayOutShow, TheShowOnThePrimaryMonitorAndABlankOnEachOtherOne) {
+  struct Case {
+    const char* desk;
+    std::vector<Monitor> monitors;
+    std::vector<std::string> showThenBlanks;
+  };
+  const Case cases[] = {
+      {"one monitor", {{{0, 0, 1024, 768}, true}}, {"1024x768+0+0"}},
+      {"primary listed second, one to its left, one portrait above it",
+       {{{-1280, 0, 1280, 1024}, false}, {{0, 0, 1920, 1080}, true}, {{0, -1024, 768, 1024}, false}},
+       {"1920x1080+0+0", "1280x1024+-1280+0", "768x1024+0+-1024"}},
+      {"none marked primary: the one at the origin",
+       {{{1024, 0, 800, 600}, false}, {{0, 0, 1024, 768}, false}},
+       {"1024x768+0+0", "800x600+1024+0"}},
+      {"none marked and none at the origin: the first",
+       {{{100, 0, 800, 600}, false}, {{900, 0, 640, 480}, false}},
+       {"800x600+100+0", "640x480+900+0"}},
+      {"a mirror of the primary and a doubled second monitor get nothing more",
+       {{{0, 0, 1024, 768}, true}, {{0, 0, 1024, 768}, false}, {{1024, 0, 800, 600}, false},
+        {{1024, 0, 800, 600}, false}},
+       {"1024x768+0+0", "800x600+1024+0"}},
+      {"a monitor with no area gets no window", {{{0, 0, 1024, 768}, true}, {{1024, 0, 0, 600}, false}},
+       {"1024x768+0+0"}},
+      {"no monitors reported: the screen", {}, {"1024x768+0+0"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Texts(LayOutShow(c.monitors, kScreen)), c.showThenBlanks) << c.desk;
+}
+
+class FakeBlank final : public BlankScreen {
+ public:
+  FakeBlank(CallLog& log, int id) : log_(log), id_(id) {}
+  ~FakeBlank() override { log_.Add("blank", id_, ".Destroy"); }
+  void Show() override { log_.Add("blank", id_, ".Show"); }
+  void MoveTo(const PixelRect& area) override { log_.Add("blank", id_, ".MoveTo(", Text(area), ")"); }
+
+ private:
+  CallLog& log_;
+  int id_;
+};
+
+class FakeDesktop final : public Desktop {
+ public:
+  explicit FakeDesktop(CallLog& log) : log_(log) {}
+  std::vector<Monitor> Monitors() const override { return monitors; }
+  PixelSize ScreenSize() const override { return kScreen; }
+  void MoveShowWindow(const PixelRect& area) override { log_.Add("show.MoveTo(", Text(area), ")"); }
+  std::unique_ptr<BlankScreen> CreateBlank(const PixelRect& area) override {
+    log_.Add("blank", ++created_, ".Create(", Text(area), ")");
+    return std::make_unique<FakeBlank>(log_, created_);
+  }
+
+  std::vector<Monitor> monitors;
+
+ private:
+  CallLog& log_;
+  int created_ = 0;
+};
+
+struct ScreensRig {
+  CallLog log;
+  FakeDesktop desktop{log};
+  ShowScreens screens{desktop};
+};
+
+const Monitor kPrimary{{0, 0, 1024, 768}, true};
+const Monitor kRight{{1024, 0, 800, 600}, false};
+const Monitor kLeft{{-1280, 0, 1280, 1024}, false};
+
+TEST(ShowScreens, BlanksAppearOnlyWithTheShowThenFollowEveryChangeOfTheMonitors) {
+  ScreensRig rig;
+  rig.desktop.monitors = {kPrimary, kRight};
+  EXPECT_EQ(Text(rig.screens.Follow()), "1024x768+0+0");
+  EXPECT_EQ(rig.log.calls(), (Calls{"show.MoveTo(1024x768+0+0)", "blank1.Create(800x600+1024+0)"}))
+      << "created hidden: a broken settings file is reported before anything appears";
+  rig.log.Clear();
+  rig.screens.Show();
+  EXPECT_EQ(rig.log.calls(), Calls{"blank1.Show"});
+
+  // The second monitor gets a new resolution, a third one is plugged in.
+  rig.log.Clear();
+  rig.desktop.monitors = {kPrimary, {{1024, 0, 1280, 1024}, false}, kLeft};
+  rig.screens.Follow();
+  EXPECT_EQ(rig.log.calls(), (Calls{
+      "show.MoveTo(1024x768+0+0)",
+      "blank1.MoveTo(1280x1024+1024+0)",
+      "blank2.Create(1280x1024+-1280+0)",
+      "blank2.Show",
+  }));
+
+  // The primary role moves to the left monitor, and the right one is unplugged.
+  rig.log.Clear();
+  rig.desktop.monitors = {{{0, 0, 1280, 1024}, true}, {{1280, 0, 1024, 768}, false}};
+  EXPECT_EQ(Text(rig.screens.Follow()), "1280x1024+0+0");
+  EXPECT_EQ(rig.log.calls(), (Calls{
+      "show.MoveTo(1280x1024+0+0)",
+      "blank2.Destroy",
+      "blank1.MoveTo(1024x768+1280+0)",
+  }));
+
+  // Down to one monitor.
+  rig.log.Clear();
+  rig.desktop.monitors = {{{0, 0, 800, 600}, true}};
+  EXPECT_EQ(Text(rig.screens.Follow()), "800x600+0+0");
+  EXPECT_EQ(rig.log.calls(), (Calls{"show.MoveTo(800x600+0+0)", "blank1.Destroy"}));
+}
+
+// The show's own part of a change: the video over the new screen, the logo centred on it once it
+// has been shown, and the pointer where the change left it taken as at rest.
+TEST(ShowDisplayChange, VideoCoversTheNewScreenAndTheLogoIsCentredOnItOnceShown) {
+  ShowRig rig;
+  rig.Load();
+  rig.log.Clear();
+  rig.show.OnDisplayChange({12000, 9000}, {400, 300});
+  EXPECT_EQ(rig.log.calls(), Calls{"video.Move(0,0,12000,9000)"}) << "the logo waits where it is, hidden";
+
+  rig.RunUntil(milliseconds{43'000});
+  ASSERT_EQ(rig.OnScreen(), "logo");
+  EXPECT_EQ(rig.logo.left, (12000 - 5820) / 2.0f) << "centred on the screen of that moment";
+  rig.log.Clear();
+  rig.show.OnDisplayChange({11520, 15360}, {384, 512});
+  EXPECT_EQ(rig.log.calls(), (Calls{"video.Move(0,0,11520,15360)", "logo.Move(2850,5482.5)"}));
+  EXPECT_EQ(rig.OnScreen(), "logo") << "the phase goes on";
+
+  rig.RunUntil(milliseconds{48'000});
+  EXPECT_EQ(rig.OnScreen(), "video");
+}
+
+TEST(ShowDisplayChange, ThePointerWhereTheChangeLeftItIsNotAMove) {
+  ShowRig rig;
+  rig.Load({900, 700});
+  // Each change shrinks the screen and the system pulls the pointer onto it; the windows that move
+  // under it report it there.
+  for (int change = 0; change < 5; ++change) {
+    const ScreenPoint pulled{799 - change, 599};
+    rig.show.OnDisplayChange({12000.0f - 15.0f * static_cast<float>(change), 9000}, pulled);
+    rig.show.OnMouseMove(pulled);
+    rig.show.OnVideoMouseMove(pulled);
+  }
+  EXPECT_FALSE(rig.program.ended);
+  rig.show.OnMouseMove({10, 10});
+  rig.show.OnMouseMove({20, 10});
+  rig.show.OnMouseMove({30, 10});
+  EXPECT_TRUE(rig.program.ended) << "real moves still count";
+}
+
+}  // namespace
+}  // namespace torva::testing
