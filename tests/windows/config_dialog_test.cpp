@@ -123,6 +123,27 @@ TEST(ConfigDialog, OkWritesTheChosenOptionByteExactlyAndEnds) {
   }
 }
 
+// The new content goes to a file of a fresh name beside the settings file: what the user keeps
+// there, even under a name the program might have chosen, and a directory in its way stay as they were.
+TEST(ConfigDialog, OkLeavesEveryOtherFileAsItWas) {
+  OpenDialog open(kSoundOn);
+  ASSERT_TRUE(open.dialog) << "no settings dialog";
+  open.directory.Write(L"torva.txt.new", "mine\r\n");
+  open.directory.Write(L"torva.txt.1.tmp", "mine too\r\n");
+  const std::wstring inTheWay = open.directory.File(L"torva.txt.2.tmp");
+  ASSERT_TRUE(CreateDirectoryW(inTheWay.c_str(), nullptr));
+
+  SendMessageW(open.Control(IDC_SOUND_OFF), BM_CLICK, 0, 0);
+  PostMessageW(open.Control(IDC_CMD_CLOSE), BM_CLICK, 0, 0);
+  EXPECT_EQ(open.saver->WaitForExit(kPatience), DWORD{0});
+  EXPECT_EQ(open.directory.Read(L"torva.txt"), kSoundOff);
+  EXPECT_EQ(open.directory.Read(L"torva.txt.new"), "mine\r\n");
+  EXPECT_EQ(open.directory.Read(L"torva.txt.1.tmp"), "mine too\r\n");
+  EXPECT_EQ(Sorted(open.directory.FileNames()),
+            (std::vector<std::wstring>{L"torva.scr", L"torva.txt", L"torva.txt.1.tmp", L"torva.txt.new"}));
+  EXPECT_TRUE(RemoveDirectoryW(inTheWay.c_str())) << "the directory is gone or not empty";
+}
+
 TEST(ConfigDialog, ClosingAnyOtherWayWritesNothingAndEnds) {
   struct Way {
     const char* name;
