@@ -31,6 +31,8 @@ TEST(FieldReader, SkipsBlanksBeforeAndDropsThemAfterAField) {
 TEST(FieldReader, QuotesAreRemovedAndProtectCommas) {
   EXPECT_EQ(AllFields("\"a,b\" , \" c \"\r\n\"d"), (Fields{"a,b", " c ", "d"}));
   EXPECT_EQ(AllFields("\"x\" tail,y"), (Fields{"x", "y"}));
+  EXPECT_EQ(AllFields("\"x\",y\r\n\"z\"\nw"), (Fields{"x", "y", "z", "w"})) << "delimiter right after the quote";
+  EXPECT_EQ(AllFields("\"\",\"\"\r\nv"), (Fields{"", "", "v"}));
 }
 
 TEST(FieldReader, EmptyLineIsOneEmptyFieldButTrailingLineEndIsNone) {
@@ -56,7 +58,8 @@ INSTANTIATE_TEST_SUITE_P(SoundOn, ParseSoundSettingReads, testing::Values(
     SettingCase{"Sound Config file for torva screensaver\r\n1\r\n", true},
     SettingCase{"header\r\n   1\r\n", true}, SettingCase{"header\n1", true},
     SettingCase{"header\r\n\"1\"\r\n", true}, SettingCase{"header,1\r\n0\r\n", true},
-    SettingCase{"\"a,b\"\r\n1\r\n", true}, SettingCase{"header\r\n1 \r\n", true}));
+    SettingCase{"\"a,b\"\r\n1\r\n", true}, SettingCase{"\r\n1\r\n", true},
+    SettingCase{"\"\"\r\n1\r\n", true}, SettingCase{"header\r\n\"1\",0\r\n", true}));
 
 INSTANTIATE_TEST_SUITE_P(SoundOff, ParseSoundSettingReads, testing::Values(
     SettingCase{"Sound Config file for torva screensaver\r\n0\r\n", false},
