@@ -24,8 +24,8 @@ TEST(FieldReader, SplitsAtCommasAndLineEnds) {
   EXPECT_EQ(AllFields("a,,b"), (Fields{"a", "", "b"}));
 }
 
-TEST(FieldReader, SkipsBlanksBeforeAndDropsThemAfterAField) {
-  EXPECT_EQ(AllFields("  a  ,\t b \r\n   c"), (Fields{"a", "b", "c"}));
+TEST(FieldReader, SkipsBlanksBeforeAFieldButKeepsThoseAfterIt) {
+  EXPECT_EQ(AllFields("  a  ,\t b \r\n   c"), (Fields{"a  ", "b ", "c"}));
 }
 
 TEST(FieldReader, QuotesAreRemovedAndProtectCommas) {
@@ -65,7 +65,8 @@ INSTANTIATE_TEST_SUITE_P(SoundOff, ParseSoundSettingReads, testing::Values(
     SettingCase{"Sound Config file for torva screensaver\r\n0\r\n", false},
     SettingCase{"header\r\n2\r\n", false}, SettingCase{"header\r\n01\r\n", false},
     SettingCase{"header\r\non\r\n", false}, SettingCase{"header\r\n1.0\r\n", false},
-    SettingCase{"header\r\n\r\n1\r\n", false}, SettingCase{"header,0\r\n1\r\n", false}));
+    SettingCase{"header\r\n\r\n1\r\n", false}, SettingCase{"header,0\r\n1\r\n", false},
+    SettingCase{"header\r\n1 \r\n", false}, SettingCase{"header\r\n1\t\r\n", false}));
 
 INSTANTIATE_TEST_SUITE_P(TooShort, ParseSoundSettingReads, testing::Values(
     SettingCase{"", std::nullopt}, SettingCase{"Sound Config file for torva screensaver\r\n", std::nullopt},

@@ -62,7 +62,8 @@ TEST_P(ConfigDialogLoad, SelectsExactlyTheOptionThatTheFileHolds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, ConfigDialogLoad, ::testing::Values(
-    LoadCase{"1", true}, LoadCase{"0", false}, LoadCase{"2", false}, LoadCase{"01", false}));
+    LoadCase{"1", true}, LoadCase{"0", false}, LoadCase{"2", false}, LoadCase{"01", false},
+    LoadCase{"1 ", false}));
 
 TEST(ConfigDialog, OpensCentredAtItsSizeWithTheFocusOnOk) {
   OpenDialog open(kSoundOn);
