@@ -81,6 +81,7 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
   // file is reported before anything appears.
   void Load() {
     WNDCLASSEXW windowClass{};
+    windowClass.style = CS_DBLCLKS;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.hIcon = BrandIcon(SM_CXICON, SM_CYICON);
@@ -89,6 +90,8 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
 
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
+    // Topmost: other programs' always-on-top windows (notifications, tool bars) must not cover
+    // the saver.
     Create(kShowClass, kCaption, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOPMOST, 0, 0, width, height,
            nullptr);
     if (!hwnd()) throw RuntimeError(ErrorCode::DeviceIoError, L"show window");
@@ -136,8 +139,16 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
       case WM_MBUTTONDOWN:
         OnMouseDown();
         return 0;
+      // The second press of a double-click arrives as its own message (the class asks for them)
+      // and is no MouseDown, nor is a press of an X button. Neither goes to the system either,
+      // which would turn X buttons into a browser's Back and Forward.
+      case WM_LBUTTONDBLCLK:
+      case WM_RBUTTONDBLCLK:
+      case WM_MBUTTONDBLCLK:
+        return 0;
       case WM_XBUTTONDOWN:
-        OnMouseDown();
+      case WM_XBUTTONUP:
+      case WM_XBUTTONDBLCLK:
         return TRUE;
       case WM_MOUSEMOVE: OnMouseMove(ToScreen(hwnd(), lParam)); return 0;
       case WM_SYSCOMMAND:
