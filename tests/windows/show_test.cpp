@@ -9,15 +9,25 @@ namespace {
 
 bool IsShowWindow(HWND window) { return TextOf(window) == L"Form1" && !IsMessageBox(window); }
 
-HWND WaitForShow(const SaverProcess& saver) { return saver.WaitForWindow(IsShowWindow, kPatience); }
+// A show started from a program directory of its own, muted, and its window once it is there.
+struct RunningShow {
+  RunningShow() {
+    directory.Write(L"torva.txt", kSoundOff);
+    directory.CopyFromBuild(L"torva.mpg");
+    saver.emplace(directory, L"/s");
+    window = saver->WaitForWindow(IsShowWindow, kPatience);
+  }
+
+  ProgramDirectory directory;
+  std::optional<SaverProcess> saver;
+  HWND window = nullptr;
+};
 
 TEST(Show, WindowIsABorderlessTopmostPopupOverTheScreenWithTheLogoHiddenInside) {
-  ProgramDirectory directory;
-  directory.Write(L"torva.txt", kSoundOff);
-  directory.CopyFromBuild(L"torva.mpg");
-  SaverProcess saver(directory, L"/s");
-  const HWND show = WaitForShow(saver);
+  RunningShow running;
+  const HWND show = running.window;
   ASSERT_TRUE(show) << "no show window";
+  SaverProcess& saver = *running.saver;
 
   RECT rect;
   GetWindowRect(show, &rect);
@@ -48,12 +58,10 @@ TEST(Show, WindowIsABorderlessTopmostPopupOverTheScreenWithTheLogoHiddenInside) 
 }
 
 TEST(Show, ProcessEndsWithItsWindowHoweverTheWindowIsClosed) {
-  ProgramDirectory directory;
-  directory.Write(L"torva.txt", kSoundOff);
-  directory.CopyFromBuild(L"torva.mpg");
-  SaverProcess saver(directory, L"/s");
-  const HWND show = WaitForShow(saver);
+  RunningShow running;
+  const HWND show = running.window;
   ASSERT_TRUE(show) << "no show window";
+  SaverProcess& saver = *running.saver;
   PostMessageW(show, WM_CLOSE, 0, 0);
   EXPECT_EQ(saver.WaitForExit(kPatience), DWORD{0});
 }
@@ -65,12 +73,10 @@ TEST(Show, ProcessEndsWithItsWindowHoweverTheWindowIsClosed) {
 // a window of the saver's process that shows the request got through; on Windows it would start
 // the chosen saver.
 TEST(Show, KeepsTheSystemsRequestToStartASaverFromTheDefaultHandling) {
-  ProgramDirectory directory;
-  directory.Write(L"torva.txt", kSoundOff);
-  directory.CopyFromBuild(L"torva.mpg");
-  SaverProcess saver(directory, L"/s");
-  const HWND show = WaitForShow(saver);
+  RunningShow running;
+  const HWND show = running.window;
   ASSERT_TRUE(show) << "no show window";
+  SaverProcess& saver = *running.saver;
   for (const WPARAM command : {WPARAM{SC_SCREENSAVE}, WPARAM{SC_SCREENSAVE | 1}}) {
     DWORD_PTR result = 0;
     EXPECT_TRUE(SendMessageTimeoutW(show, WM_SYSCOMMAND, command, 0, SMTO_NORMAL, 2000, &result))
