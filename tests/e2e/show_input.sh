@@ -61,7 +61,9 @@ xdotool mousemove "$cx" "$cy"
 dir=$(e2e_program_dir 0)
 e2e_start "$dir"
 t0=$(e2e_wait_window Form1 30)
-e2e_sleep_until "$t0" 43
+e2e_sleep_until "$t0" 43.5
+read -r w h x y <<<"$(e2e_bbox "$(e2e_shot input-logo)")"
+[ "$w" -lt $((e2e_screen_w / 2)) ] || e2e_fail "no logo phase 43.5 s after the start: picture ${w}x${h}"
 xdotool mousemove 40 40; sleep 0.1
 for button in 8 9 8; do xdotool click "$button"; sleep 0.1; done
 e2e_running "$dir" || e2e_fail "X buttons on the margin ended the show"
