@@ -4,7 +4,7 @@
 namespace torva {
 
 void EmbedPreview(PreviewPlatform& platform, WindowHandle host) {
-  if (!platform.IsWindow(host)) {
+  if (!platform.IsWindow(host) || host == platform.DesktopWindow() || !platform.IsWindowVisible(host)) {
     platform.EndProgram();
     return;
   }

@@ -29,6 +29,9 @@ class PreviewPlatform {
  public:
   virtual ~PreviewPlatform() = default;
   virtual bool IsWindow(WindowHandle window) = 0;
+  // Whether `window` and every window it lies in are shown.
+  virtual bool IsWindowVisible(WindowHandle window) = 0;
+  virtual WindowHandle DesktopWindow() = 0;
   virtual ClientRect GetClientRect(WindowHandle window) = 0;
   // Creates frmPreview without showing it and returns its handle.
   virtual WindowHandle LoadPreviewWindow() = 0;
@@ -44,9 +47,11 @@ class PreviewPlatform {
 };
 
 // Makes the preview a child of `host` filling its client area, and shows it without activating
-// it: the host's dialog keeps the focus. When `host` is not a window (a bare "/p" gives 0), or
-// goes away before the preview is inside it, the program ends instead, showing nothing: an
-// orphaned preview would never learn that it is no longer wanted.
+// it: the host's dialog keeps the focus. When `host` is no pane to draw in, the program ends
+// instead, showing nothing: a handle of no window (a bare "/p" gives 0), the desktop, which would
+// get a full-screen preview that never ends, or a window nobody sees, which would hide one; and
+// likewise when the pane goes away before the preview is inside it, since an orphaned preview
+// would never learn that it is no longer wanted.
 void EmbedPreview(PreviewPlatform& platform, WindowHandle host);
 
 }  // namespace torva

@@ -64,6 +64,8 @@ class Win32PreviewPlatform final : public PreviewPlatform {
   explicit Win32PreviewPlatform(PreviewWindow& window) : window_(window) {}
 
   bool IsWindow(WindowHandle window) override { return ::IsWindow(ToHwnd(window)) != FALSE; }
+  bool IsWindowVisible(WindowHandle window) override { return ::IsWindowVisible(ToHwnd(window)) != FALSE; }
+  WindowHandle DesktopWindow() override { return ToHandle(GetDesktopWindow()); }
   ClientRect GetClientRect(WindowHandle window) override {
     RECT rect{};
     ::GetClientRect(ToHwnd(window), &rect);

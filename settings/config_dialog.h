@@ -43,7 +43,7 @@ class ConfigDialog {
   // cmdClose ("OK"): the only way the choice is saved.
   void OnCmdCloseClick();
   void OnImage2Click();
-  // The close box, Alt+F4 or Esc: the choice is dropped.
+  // The close box or Alt+F4: the choice is dropped.
   void OnClose();
 
  private:

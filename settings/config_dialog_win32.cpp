@@ -159,8 +159,10 @@ class ConfigDialogWindow final : public ConfigDialogView {
       case IDC_IMAGE2:
         if (code == STN_CLICKED) dialog_.OnImage2Click();
         return TRUE;
-      // Esc. Enter outside the OK button arrives as IDOK, which nothing answers: it must not save.
-      case IDCANCEL: dialog_.OnClose(); return TRUE;
+      // Esc. The dialog has no cancel button, so it does nothing; the close box closes without
+      // saving. Enter outside the OK button arrives as IDOK, which nothing answers: no default
+      // button either, and it must not save.
+      case IDCANCEL: return TRUE;
     }
     return FALSE;
   }

@@ -14,15 +14,23 @@ ErrorCode ErrorFor(FileStatus status) {
     case FileStatus::AccessDenied: return ErrorCode::PathFileAccessError;
     case FileStatus::SharingViolation: return ErrorCode::PermissionDenied;
     case FileStatus::DiskFull: return ErrorCode::DiskFull;
+    case FileStatus::AlreadyExists: return ErrorCode::FileAlreadyExists;
     case FileStatus::Ok:
     case FileStatus::IoError: break;
   }
   return ErrorCode::DeviceIoError;
 }
 
-}  // namespace
+// Names beside the settings file tried in turn for its new content. Each is taken only if nothing
+// has it, so a user's own file, a leftover of a crash or a directory of that name is passed over;
+// this many of them all taken is no accident.
+constexpr int kTemporaryNames = 100;
 
-std::wstring TemporaryPathFor(const std::wstring& path) { return path + L".new"; }
+std::wstring TemporaryPathFor(const std::wstring& path, int attempt) {
+  return path + L"." + std::to_wstring(attempt) + L".tmp";
+}
+
+}  // namespace
 
 bool ReadSoundSetting(FileSystem& files, const std::wstring& path) {
   std::string content;
@@ -35,12 +43,17 @@ bool ReadSoundSetting(FileSystem& files, const std::wstring& path) {
 }
 
 void WriteSoundSetting(FileSystem& files, const std::wstring& path, bool soundOn) {
-  const std::wstring temporary = TemporaryPathFor(path);
-  FileStatus status = files.WriteFlushed(temporary, FormatSoundSetting(soundOn));
-  if (status == FileStatus::Ok) status = files.Replace(temporary, path);
-  if (status != FileStatus::Ok) {
+  const std::string content = FormatSoundSetting(soundOn);
+  std::wstring temporary;
+  FileStatus status = FileStatus::AlreadyExists;
+  for (int attempt = 1; attempt <= kTemporaryNames && status == FileStatus::AlreadyExists; ++attempt) {
+    temporary = TemporaryPathFor(path, attempt);
+    status = files.WriteNew(temporary, content);
+  }
+  if (status != FileStatus::Ok) throw RuntimeError(ErrorFor(status), temporary);
+  if (const FileStatus replaced = files.Replace(temporary, path); replaced != FileStatus::Ok) {
     files.Remove(temporary);
-    throw RuntimeError(ErrorFor(status), path);
+    throw RuntimeError(ErrorFor(replaced), path);
   }
 }
 

@@ -10,6 +10,7 @@ namespace torva {
 // What went wrong with a file operation, already sorted into what the report distinguishes.
 enum class FileStatus {
   Ok,
+  AlreadyExists,  // something of that name is there already
   NotFound,       // the file does not exist
   PathNotFound,   // its directory does not exist
   AccessDenied,   // read-only file or directory, or no rights
@@ -22,8 +23,9 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
   virtual FileStatus ReadAll(const std::wstring& path, std::string& content) = 0;
-  // Creates or truncates `path`, writes `bytes` and flushes them to the disk before closing.
-  virtual FileStatus WriteFlushed(const std::wstring& path, std::string_view bytes) = 0;
+  // Creates `path` only when nothing of that name exists (AlreadyExists otherwise), writes `bytes`
+  // and flushes them to the disk before closing. A failure after creating it removes it again.
+  virtual FileStatus WriteNew(const std::wstring& path, std::string_view bytes) = 0;
   // Replaces `target` by `source` in one step: afterwards `target` is wholly the old or the new file.
   virtual FileStatus Replace(const std::wstring& source, const std::wstring& target) = 0;
   virtual void Remove(const std::wstring& path) = 0;
@@ -33,11 +35,10 @@ class FileSystem {
 // holds fewer than two fields, and the matching error when it cannot be read.
 bool ReadSoundSetting(FileSystem& files, const std::wstring& path);
 
-// Writes the new content beside the file and swaps it in, so that a failure at any step leaves the
-// old file as it was and no temporary file behind. Throws RuntimeError naming `path`.
+// Writes the new content to a file of a fresh name beside the file and swaps it in, so that a
+// failure at any step leaves the old file as it was and nothing of ours behind; a file that was
+// there before under any other name is never touched. Throws RuntimeError naming the file that
+// failed: the new one when it cannot be written, `path` when it cannot be replaced.
 void WriteSoundSetting(FileSystem& files, const std::wstring& path, bool soundOn);
-
-// Where the new content is written before it replaces `path`.
-std::wstring TemporaryPathFor(const std::wstring& path);
 
 }  // namespace torva

@@ -25,7 +25,6 @@ std::optional<std::string> FieldReader::Next() {
     const auto start = pos_;
     while (pos_ < text_.size() && text_[pos_] != ',' && !IsLineEnd(text_[pos_])) ++pos_;
     field = text_.substr(start, pos_ - start);
-    while (!field.empty() && IsBlank(field.back())) field.pop_back();
   }
 
   // Consume the delimiter; CR LF counts as one line end.

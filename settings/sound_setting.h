@@ -13,7 +13,7 @@ inline constexpr char kSettingsHeader[] = "Sound Config file for torva screensav
 
 // Delimited field input, as the platform's file input statement reads it: blanks before a field
 // are skipped, a field ends at a comma or the end of a line, a field in double quotes loses its
-// quotes (and may then hold commas). Trailing blanks of an unquoted field are dropped too.
+// quotes (and may then hold commas). Blanks after a field stay in it, so "1 " is not "1".
 class FieldReader {
  public:
   explicit FieldReader(std::string_view text) : text_(text) {}

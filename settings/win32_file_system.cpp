@@ -11,6 +11,8 @@ namespace {
 
 FileStatus StatusFromLastError() {
   switch (GetLastError()) {
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return FileStatus::AlreadyExists;
     case ERROR_FILE_NOT_FOUND: return FileStatus::NotFound;
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
@@ -62,16 +64,28 @@ FileStatus Win32FileSystem::ReadAll(const std::wstring& path, std::string& conte
   }
 }
 
-FileStatus Win32FileSystem::WriteFlushed(const std::wstring& path, std::string_view bytes) {
-  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+FileStatus Win32FileSystem::WriteNew(const std::wstring& path, std::string_view bytes) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return StatusFromLastError();
+  if (!file.valid()) {
+    const FileStatus status = StatusFromLastError();
+    // Some file systems refuse a name held by a directory, or by a file about to be deleted, as
+    // access denied rather than as taken.
+    if (status == FileStatus::AccessDenied && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      return FileStatus::AlreadyExists;
+    }
+    return status;
+  }
   DWORD written = 0;
+  FileStatus status = FileStatus::Ok;
   if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
       written != bytes.size() || !FlushFileBuffers(file.get())) {
-    return StatusFromLastError();
+    status = StatusFromLastError();
   }
-  return file.Close() ? FileStatus::Ok : StatusFromLastError();
+  if (!file.Close() && status == FileStatus::Ok) status = StatusFromLastError();
+  // Ours alone, since it was created just now: a half-written one goes.
+  if (status != FileStatus::Ok) DeleteFileW(path.c_str());
+  return status;
 }
 
 FileStatus Win32FileSystem::Replace(const std::wstring& source, const std::wstring& target) {

@@ -98,12 +98,15 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
   // file is reported before anything appears.
   void Load() {
     WNDCLASSEXW windowClass{};
+    windowClass.style = CS_DBLCLKS;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.hIcon = BrandIcon(SM_CXICON, SM_CYICON);
     windowClass.hIconSm = BrandIcon(SM_CXSMICON, SM_CYSMICON);
     RegisterClass(kShowClass, windowClass);
 
+    // Topmost: other programs' always-on-top windows (notifications, tool bars) must not cover
+    // the saver.
     Create(kShowClass, kCaption, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOPMOST, 0, 0, 0, 0, nullptr);
     if (!hwnd()) throw RuntimeError(ErrorCode::DeviceIoError, L"show window");
     desktop_ = std::make_unique<MonitorDesktop>(hwnd());
@@ -149,8 +152,16 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
       case WM_MBUTTONDOWN:
         OnMouseDown();
         return 0;
+      // The second press of a double-click arrives as its own message (the class asks for them)
+      // and is no MouseDown, nor is a press of an X button. Neither goes to the system either,
+      // which would turn X buttons into a browser's Back and Forward.
+      case WM_LBUTTONDBLCLK:
+      case WM_RBUTTONDBLCLK:
+      case WM_MBUTTONDBLCLK:
+        return 0;
       case WM_XBUTTONDOWN:
-        OnMouseDown();
+      case WM_XBUTTONUP:
+      case WM_XBUTTONDBLCLK:
         return TRUE;
       case WM_MOUSEMOVE: OnMouseMove(ToScreen(hwnd(), lParam)); return 0;
       case WM_DISPLAYCHANGE: OnDisplayChange(); return 0;

@@ -15,6 +15,7 @@ const wchar_t* DescribeError(ErrorCode code) {
     case ErrorCode::InternalError: return L"Internal error";
     case ErrorCode::FileNotFound: return L"File not found";
     case ErrorCode::DeviceIoError: return L"Device I/O error";
+    case ErrorCode::FileAlreadyExists: return L"File already exists";
     case ErrorCode::DiskFull: return L"Disk full";
     case ErrorCode::InputPastEndOfFile: return L"Input past end of file";
     case ErrorCode::PermissionDenied: return L"Permission denied";
@@ -24,10 +25,56 @@ const wchar_t* DescribeError(ErrorCode code) {
   return L"Unknown error";
 }
 
-std::wstring FormatErrorReport(const RuntimeError& error) {
+namespace {
+
+bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// The first `kept` characters of `text` split between its start and its end around "…", never
+// through a surrogate pair.
+std::wstring KeepEnds(std::wstring_view text, std::size_t kept) {
+  std::size_t headEnd = (kept + 1) / 2;
+  std::size_t tailStart = text.size() - kept / 2;
+  if (headEnd > 0 && IsHighSurrogate(text[headEnd - 1])) --headEnd;
+  if (tailStart < text.size() && IsLowSurrogate(text[tailStart])) ++tailStart;
+  std::wstring shortened(text.substr(0, headEnd));
+  shortened += L'…';
+  shortened += text.substr(tailStart);
+  return shortened;
+}
+
+// Line breaks and tabs in a subject (a command line may hold them) would stretch the box beyond
+// the screen as surely as its length does.
+std::wstring OnOneLine(std::wstring_view text) {
+  std::wstring line(text);
+  for (wchar_t& c : line) {
+    if (c < L' ') c = L' ';
+  }
+  return line;
+}
+
+}  // namespace
+
+std::wstring ShortenInMiddle(std::wstring_view text, int maxWidth, const TextWidth& widthOf) {
+  if (widthOf(text) <= maxWidth) return std::wstring(text);
+  // The most characters kept that still fit; a longer text never draws narrower.
+  std::size_t fits = 0;
+  std::size_t tooMany = text.size();
+  while (tooMany - fits > 1) {
+    const std::size_t kept = fits + (tooMany - fits) / 2;
+    if (widthOf(KeepEnds(text, kept)) <= maxWidth) {
+      fits = kept;
+    } else {
+      tooMany = kept;
+    }
+  }
+  return KeepEnds(text, fits);
+}
+
+std::wstring FormatErrorReport(const RuntimeError& error, const TextWidth& widthOf) {
   std::wstring text = DescribeError(error.code());
   text += L":\n";
-  text += error.subject();
+  text += ShortenInMiddle(OnOneLine(error.subject()), kReportSubjectWidth, widthOf);
   text += L"\n\nRun-time error ";
   text += std::to_wstring(static_cast<int>(error.code()));
   return text;

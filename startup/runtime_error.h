@@ -2,7 +2,9 @@
 #pragma once
 
 #include <exception>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace torva {
 
@@ -14,6 +16,7 @@ enum class ErrorCode : int {
   InternalError = 51,
   FileNotFound = 53,
   DeviceIoError = 57,
+  FileAlreadyExists = 58,
   DiskFull = 61,
   InputPastEndOfFile = 62,
   PermissionDenied = 70,
@@ -39,8 +42,20 @@ class RuntimeError : public std::exception {
 
 const wchar_t* DescribeError(ErrorCode code);
 
-// The message box text: the error, what it concerns, and its number for anyone reporting it.
-std::wstring FormatErrorReport(const RuntimeError& error);
+// The width in pixels of one line of the report as the message box will draw it.
+using TextWidth = std::function<int(std::wstring_view)>;
+
+// The widest the subject may be drawn: with the icon, the margins and the frame the box then still
+// fits an 800 x 600 screen, so its words and its OK button can always be reached.
+inline constexpr int kReportSubjectWidth = 480;
+
+// The message box text: the error, what it concerns, and its number for anyone reporting it, each
+// on its own line. The subject is shown on one line and cut in its middle to kReportSubjectWidth.
+std::wstring FormatErrorReport(const RuntimeError& error, const TextWidth& widthOf);
+
+// `text` with "…" in place of as much of its middle as must go for it to fit in `maxWidth`; its
+// start and its end stay.
+std::wstring ShortenInMiddle(std::wstring_view text, int maxWidth, const TextWidth& widthOf);
 
 inline constexpr wchar_t kProgramName[] = L"Torva";
 

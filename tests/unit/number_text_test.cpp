@@ -52,7 +52,8 @@ INSTANTIATE_TEST_SUITE_P(HexAndOctal, ReadNumberReads, testing::Values(
     NumberCase{L"&H10000", 65536}, NumberCase{L"&H7FFFFFFF", 2147483647},
     NumberCase{L"&HFFFFFFFF", -1}, NumberCase{L"&H80000000", -2147483648.0},
     NumberCase{L"&O17", 15}, NumberCase{L"&o178", 15}, NumberCase{L"&H", 0},
-    NumberCase{L"& H 1 0", 16}));
+    NumberCase{L"& H 1 0", 16}, NumberCase{L"&HA", 10}, NumberCase{L"&hBcDeF", 0xBCDEF},
+    NumberCase{L"&HAG", 10}, NumberCase{L"&H1:", 1}, NumberCase{L"&H2@", 2}));
 
 TEST(ReadNumber, HexBeyond32BitsIsOverflowNamingTheText) {
   try {

@@ -12,18 +12,28 @@ namespace {
 
 constexpr WindowHandle kPane = 0x2A0456;
 constexpr WindowHandle kPreview = 0x10072;
+constexpr WindowHandle kDesktop = 0x10010;
 constexpr std::uint32_t kBorderlessPopupStyle = 0x80000000 | 0x04000000;  // WS_POPUP | WS_CLIPSIBLINGS
 
 class RecordingPlatform final : public PreviewPlatform {
  public:
   std::vector<std::string> calls;
   bool paneExists = true;
+  bool paneVisible = true;
   bool paneGoneBeforeSetParent = false;
   ClientRect pane{0, 0, 152, 112};
 
   bool IsWindow(WindowHandle window) override {
     Record("IsWindow", window);
-    return paneExists && window == kPane;
+    return paneExists && (window == kPane || window == kDesktop);
+  }
+  bool IsWindowVisible(WindowHandle window) override {
+    Record("IsWindowVisible", window);
+    return window == kDesktop || (window == kPane && paneVisible);
+  }
+  WindowHandle DesktopWindow() override {
+    calls.push_back("DesktopWindow");
+    return kDesktop;
   }
   ClientRect GetClientRect(WindowHandle window) override {
     Record("GetClientRect", window);
@@ -72,6 +82,8 @@ TEST(EmbedPreview, MakesThePreviewAChildFillingThePaneAndShowsItWithoutActivatin
   const std::string pane = Of(kPane), preview = Of(kPreview);
   EXPECT_EQ(platform.calls, (Calls{
       "IsWindow " + pane,
+      "DesktopWindow",
+      "IsWindowVisible " + pane,
       "GetClientRect " + pane,
       "LoadPreviewWindow",
       "GetWindowStyle " + preview,
@@ -82,12 +94,27 @@ TEST(EmbedPreview, MakesThePreviewAChildFillingThePaneAndShowsItWithoutActivatin
   }));
 }
 
+// No window, the desktop (which never goes away, so its preview would cover the screen for good)
+// and a window nobody sees (its preview would linger unseen) are no panes.
 TEST(EmbedPreview, NoPaneEndsTheProgramWithoutCreatingAWindow) {
-  for (const WindowHandle host : {WindowHandle{0}, WindowHandle{-1}, kPane}) {
+  struct NoPane {
+    const char* name;
+    WindowHandle host;
+    bool paneExists, paneVisible;
+  };
+  for (const NoPane& c : {NoPane{"0", 0, true, true}, NoPane{"-1", -1, true, true},
+                          NoPane{"gone", kPane, false, true}, NoPane{"desktop", kDesktop, true, true},
+                          NoPane{"hidden", kPane, true, false}}) {
     RecordingPlatform platform;
-    platform.paneExists = false;
-    EmbedPreview(platform, host);
-    EXPECT_EQ(platform.calls, (Calls{"IsWindow " + Of(host), "EndProgram"}));
+    platform.paneExists = c.paneExists;
+    platform.paneVisible = c.paneVisible;
+    EmbedPreview(platform, c.host);
+    ASSERT_FALSE(platform.calls.empty()) << c.name;
+    EXPECT_EQ(platform.calls.back(), "EndProgram") << c.name;
+    for (const auto& call : platform.calls) {
+      EXPECT_EQ(call.find("GetClientRect"), std::string::npos) << c.name << ": " << call;
+      EXPECT_NE(call, "LoadPreviewWindow") << c.name;
+    }
   }
 }
 

@@ -1,4 +1,5 @@
-// The error report is all a user sees of a failure: it must say what failed and on what.
+// The error report is all a user sees of a failure: it must say what failed, on what, and with
+// which number, and fit on the screen however long the text it quotes.
 #include "startup/runtime_error.h"
 
 #include <gtest/gtest.h>
@@ -6,28 +7,64 @@
 namespace torva {
 namespace {
 
-TEST(FormatErrorReport, NamesTheErrorTheSubjectAndTheNumber) {
-  const std::wstring text =
-      FormatErrorReport(RuntimeError(ErrorCode::FileNotFound, L"C:\\Saver\\torva.txt"));
-  EXPECT_NE(text.find(L"File not found"), std::wstring::npos) << testing::PrintToString(text);
-  EXPECT_NE(text.find(L"C:\\Saver\\torva.txt"), std::wstring::npos);
-  EXPECT_NE(text.find(L"53"), std::wstring::npos);
+// Every character 10 pixels wide, so a subject of 48 characters just fits.
+int TenEach(std::wstring_view text) { return static_cast<int>(text.size()) * 10; }
+
+struct ReportCase {
+  ErrorCode code;
+  const wchar_t* expected;
+};
+
+class FormatErrorReportSays : public testing::TestWithParam<ReportCase> {};
+
+TEST_P(FormatErrorReportSays, TheErrorTheSubjectAndTheNumberOnTheirOwnLines) {
+  EXPECT_EQ(FormatErrorReport(RuntimeError(GetParam().code, L"C:\\Saver\\torva.txt"), TenEach),
+            GetParam().expected);
 }
 
-TEST(DescribeError, EveryErrorHasItsOwnWording) {
-  const ErrorCode all[] = {ErrorCode::Overflow, ErrorCode::OutOfMemory, ErrorCode::InternalError,
-                           ErrorCode::FileNotFound, ErrorCode::DeviceIoError,
-                           ErrorCode::DiskFull, ErrorCode::InputPastEndOfFile,
-                           ErrorCode::PermissionDenied, ErrorCode::PathFileAccessError,
-                           ErrorCode::PathNotFound};
-  for (ErrorCode a : all) {
-    EXPECT_STRNE(DescribeError(a), L"Unknown error");
-    for (ErrorCode b : all) {
-      if (a != b) {
-        EXPECT_STRNE(DescribeError(a), DescribeError(b));
-      }
-    }
-  }
+INSTANTIATE_TEST_SUITE_P(EveryError, FormatErrorReportSays, testing::Values(
+    ReportCase{ErrorCode::Overflow, L"Overflow:\nC:\\Saver\\torva.txt\n\nRun-time error 6"},
+    ReportCase{ErrorCode::OutOfMemory, L"Out of memory:\nC:\\Saver\\torva.txt\n\nRun-time error 7"},
+    ReportCase{ErrorCode::InternalError, L"Internal error:\nC:\\Saver\\torva.txt\n\nRun-time error 51"},
+    ReportCase{ErrorCode::FileNotFound, L"File not found:\nC:\\Saver\\torva.txt\n\nRun-time error 53"},
+    ReportCase{ErrorCode::DeviceIoError, L"Device I/O error:\nC:\\Saver\\torva.txt\n\nRun-time error 57"},
+    ReportCase{ErrorCode::FileAlreadyExists, L"File already exists:\nC:\\Saver\\torva.txt\n\nRun-time error 58"},
+    ReportCase{ErrorCode::DiskFull, L"Disk full:\nC:\\Saver\\torva.txt\n\nRun-time error 61"},
+    ReportCase{ErrorCode::InputPastEndOfFile, L"Input past end of file:\nC:\\Saver\\torva.txt\n\nRun-time error 62"},
+    ReportCase{ErrorCode::PermissionDenied, L"Permission denied:\nC:\\Saver\\torva.txt\n\nRun-time error 70"},
+    ReportCase{ErrorCode::PathFileAccessError, L"Path/File access error:\nC:\\Saver\\torva.txt\n\nRun-time error 75"},
+    ReportCase{ErrorCode::PathNotFound, L"Path not found:\nC:\\Saver\\torva.txt\n\nRun-time error 76"}));
+
+TEST(FormatErrorReport, CutsALongSubjectInItsMiddleOnOneLineAndKeepsNameAndNumber) {
+  const std::wstring digits = L"12345" + std::wstring(30000, L'0') + L"67890";
+  EXPECT_EQ(FormatErrorReport(RuntimeError(ErrorCode::Overflow, digits), TenEach),
+            L"Overflow:\n12345" + std::wstring(19, L'0') + L"…" + std::wstring(18, L'0') +
+                L"67890\n\nRun-time error 6");
+  EXPECT_EQ(FormatErrorReport(RuntimeError(ErrorCode::Overflow, L"1\n2\r\n3\t4"), TenEach),
+            L"Overflow:\n1 2  3 4\n\nRun-time error 6");
+}
+
+TEST(ShortenInMiddle, KeepsWhatFitsAndCutsOnlyWhatDoesNot) {
+  const std::wstring fits(48, L'x');
+  EXPECT_EQ(ShortenInMiddle(fits, 480, TenEach), fits);
+  EXPECT_EQ(ShortenInMiddle(fits + L"y", 480, TenEach), std::wstring(24, L'x') + L"…" + std::wstring(22, L'x') + L"y");
+  EXPECT_EQ(ShortenInMiddle(L"abc", 5, TenEach), L"…");
+
+  // Wide characters take more room: fewer of them stay.
+  const auto wideW = [](std::wstring_view text) {
+    int width = 0;
+    for (const wchar_t c : text) width += c == L'W' ? 30 : 10;
+    return width;
+  };
+  EXPECT_EQ(ShortenInMiddle(L"WWWWWWWWWWabc", 100, wideW), L"WW…bc");
+}
+
+TEST(ShortenInMiddle, NeverSplitsACharacterMadeOfTwoHalves) {
+  // U+1F600 as its two UTF-16 halves, six times over.
+  std::wstring faces;
+  for (int n = 0; n < 6; ++n) faces += L"\xD83D\xDE00";
+  const std::wstring shortened = ShortenInMiddle(faces, 60, TenEach);
+  EXPECT_EQ(shortened, L"\xD83D\xDE00…\xD83D\xDE00");
 }
 
 }  // namespace

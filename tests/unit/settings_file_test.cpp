@@ -6,6 +6,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 
 #include "settings/sound_setting.h"
 #include "startup/runtime_error.h"
@@ -15,12 +16,13 @@ namespace {
 
 const std::wstring kPath = L"C:\\Saver\\torva.txt";
 
-// An in-memory disk whose next write or replace can be made to fail.
+// An in-memory disk whose next write or replace can be made to fail. Directories only take names.
 class FakeFileSystem final : public FileSystem {
  public:
   std::map<std::wstring, std::string> files;
+  std::set<std::wstring> directories;
   std::optional<FileStatus> readFailure, writeFailure, replaceFailure;
-  bool writeLeavesPartialFile = false;
+  bool everyNameTaken = false;
 
   FileStatus ReadAll(const std::wstring& path, std::string& content) override {
     if (readFailure) return *readFailure;
@@ -29,11 +31,9 @@ class FakeFileSystem final : public FileSystem {
     content = found->second;
     return FileStatus::Ok;
   }
-  FileStatus WriteFlushed(const std::wstring& path, std::string_view bytes) override {
-    if (writeFailure) {
-      if (writeLeavesPartialFile) files[path] = std::string(bytes.substr(0, 3));
-      return *writeFailure;
-    }
+  FileStatus WriteNew(const std::wstring& path, std::string_view bytes) override {
+    if (everyNameTaken || files.count(path) || directories.count(path)) return FileStatus::AlreadyExists;
+    if (writeFailure) return *writeFailure;
     files[path] = std::string(bytes);
     return FileStatus::Ok;
   }
@@ -46,11 +46,12 @@ class FakeFileSystem final : public FileSystem {
   void Remove(const std::wstring& path) override { files.erase(path); }
 };
 
-ErrorCode CodeOf(const std::function<void()>& action) {
+// The error that `action` throws; the report must name `subject`, the file that failed.
+ErrorCode CodeOf(const std::function<void()>& action, const std::wstring& subject = kPath) {
   try {
     action();
   } catch (const RuntimeError& error) {
-    EXPECT_EQ(error.subject(), kPath) << "the report must name the settings file";
+    EXPECT_EQ(error.subject(), subject) << "the report must name the file that failed";
     return error.code();
   }
   ADD_FAILURE() << "no error";
@@ -102,6 +103,35 @@ TEST(WriteSoundSetting, CreatesAMissingFile) {
   EXPECT_EQ(disk.files.at(kPath), FormatSoundSetting(true));
 }
 
+// What the user keeps beside the settings file, under a name the program tries or any other, and a
+// directory in the way, are passed over and left exactly as they were.
+TEST(WriteSoundSetting, NamesAlreadyTakenArePassedOverAndLeftAlone) {
+  FakeFileSystem disk;
+  const std::map<std::wstring, std::string> theirs = {
+      {kPath + L".new", "mine"}, {kPath + L".1.tmp", "mine too"}};
+  disk.files = theirs;
+  disk.files[kPath] = FormatSoundSetting(true);
+  disk.directories = {kPath + L".2.tmp"};
+  WriteSoundSetting(disk, kPath, false);
+  auto expected = theirs;
+  expected[kPath] = FormatSoundSetting(false);
+  EXPECT_EQ(disk.files, expected);
+}
+
+TEST(WriteSoundSetting, EveryNameTakenIsReportedAndChangesNothing) {
+  FakeFileSystem disk;
+  disk.files[kPath] = FormatSoundSetting(true);
+  disk.everyNameTaken = true;
+  try {
+    WriteSoundSetting(disk, kPath, false);
+    ADD_FAILURE() << "no error";
+  } catch (const RuntimeError& error) {
+    EXPECT_EQ(error.code(), ErrorCode::FileAlreadyExists);
+    EXPECT_EQ(error.subject().rfind(kPath + L".", 0), 0u) << "a name beside the settings file";
+  }
+  EXPECT_EQ(disk.files, (std::map<std::wstring, std::string>{{kPath, FormatSoundSetting(true)}}));
+}
+
 struct WriteFailureCase {
   bool failOnWrite;
   FileStatus status;
@@ -110,14 +140,16 @@ struct WriteFailureCase {
 
 class WriteSoundSettingFailure : public testing::TestWithParam<WriteFailureCase> {};
 
-TEST_P(WriteSoundSettingFailure, KeepsTheOldFileRemovesTheTemporaryAndReports) {
+// A new file that cannot be written is named in the report, a settings file that cannot be
+// replaced likewise: the user learns which one is in the way.
+TEST_P(WriteSoundSettingFailure, KeepsTheOldFileLeavesNothingBehindAndNamesTheFileThatFailed) {
   FakeFileSystem disk;
   const std::string old = "Sound Config file for torva screensaver\r\n1\r\n";
   disk.files[kPath] = old;
-  disk.writeLeavesPartialFile = true;
   (GetParam().failOnWrite ? disk.writeFailure : disk.replaceFailure) = GetParam().status;
 
-  EXPECT_EQ(CodeOf([&] { WriteSoundSetting(disk, kPath, false); }), GetParam().expected);
+  const std::wstring failed = GetParam().failOnWrite ? kPath + L".1.tmp" : kPath;
+  EXPECT_EQ(CodeOf([&] { WriteSoundSetting(disk, kPath, false); }, failed), GetParam().expected);
   EXPECT_EQ(disk.files, (std::map<std::wstring, std::string>{{kPath, old}}));
 }
 

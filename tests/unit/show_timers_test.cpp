@@ -29,9 +29,11 @@ TEST_F(ShowTimersTest, RunsOnlyWhenEnabledWithAnInterval) {
   timers.SetEnabled(TimerId::Timer1, true);
   EXPECT_EQ(TicksUntil(TimerId::Timer1, milliseconds{2000}), 0) << "interval 0";
 
+  timers.SetInterval(TimerId::Timer1, milliseconds{100});
+  ASSERT_TRUE(clock.IsRunning(TimerId::Timer1));
   timers.SetEnabled(TimerId::Timer1, false);
   EXPECT_FALSE(timers.Fires(TimerId::Timer1)) << "a tick already queued must not count";
-  EXPECT_FALSE(clock.IsRunning(TimerId::Timer1));
+  EXPECT_FALSE(clock.IsRunning(TimerId::Timer1)) << "a disabled timer must not keep the system's running";
 }
 
 TEST_F(ShowTimersTest, EnablingOrSettingTheIntervalStartsAFullInterval) {

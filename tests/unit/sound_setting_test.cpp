@@ -24,13 +24,15 @@ TEST(FieldReader, SplitsAtCommasAndLineEnds) {
   EXPECT_EQ(AllFields("a,,b"), (Fields{"a", "", "b"}));
 }
 
-TEST(FieldReader, SkipsBlanksBeforeAndDropsThemAfterAField) {
-  EXPECT_EQ(AllFields("  a  ,\t b \r\n   c"), (Fields{"a", "b", "c"}));
+TEST(FieldReader, SkipsBlanksBeforeAFieldButKeepsThoseAfterIt) {
+  EXPECT_EQ(AllFields("  a  ,\t b \r\n   c"), (Fields{"a  ", "b ", "c"}));
 }
 
 TEST(FieldReader, QuotesAreRemovedAndProtectCommas) {
   EXPECT_EQ(AllFields("\"a,b\" , \" c \"\r\n\"d"), (Fields{"a,b", " c ", "d"}));
   EXPECT_EQ(AllFields("\"x\" tail,y"), (Fields{"x", "y"}));
+  EXPECT_EQ(AllFields("\"x\",y\r\n\"z\"\nw"), (Fields{"x", "y", "z", "w"})) << "delimiter right after the quote";
+  EXPECT_EQ(AllFields("\"\",\"\"\r\nv"), (Fields{"", "", "v"}));
 }
 
 TEST(FieldReader, EmptyLineIsOneEmptyFieldButTrailingLineEndIsNone) {
@@ -56,13 +58,15 @@ INSTANTIATE_TEST_SUITE_P(SoundOn, ParseSoundSettingReads, testing::Values(
     SettingCase{"Sound Config file for torva screensaver\r\n1\r\n", true},
     SettingCase{"header\r\n   1\r\n", true}, SettingCase{"header\n1", true},
     SettingCase{"header\r\n\"1\"\r\n", true}, SettingCase{"header,1\r\n0\r\n", true},
-    SettingCase{"\"a,b\"\r\n1\r\n", true}, SettingCase{"header\r\n1 \r\n", true}));
+    SettingCase{"\"a,b\"\r\n1\r\n", true}, SettingCase{"\r\n1\r\n", true},
+    SettingCase{"\"\"\r\n1\r\n", true}, SettingCase{"header\r\n\"1\",0\r\n", true}));
 
 INSTANTIATE_TEST_SUITE_P(SoundOff, ParseSoundSettingReads, testing::Values(
     SettingCase{"Sound Config file for torva screensaver\r\n0\r\n", false},
     SettingCase{"header\r\n2\r\n", false}, SettingCase{"header\r\n01\r\n", false},
     SettingCase{"header\r\non\r\n", false}, SettingCase{"header\r\n1.0\r\n", false},
-    SettingCase{"header\r\n\r\n1\r\n", false}, SettingCase{"header,0\r\n1\r\n", false}));
+    SettingCase{"header\r\n\r\n1\r\n", false}, SettingCase{"header,0\r\n1\r\n", false},
+    SettingCase{"header\r\n1 \r\n", false}, SettingCase{"header\r\n1\t\r\n", false}));
 
 INSTANTIATE_TEST_SUITE_P(TooShort, ParseSoundSettingReads, testing::Values(
     SettingCase{"", std::nullopt}, SettingCase{"Sound Config file for torva screensaver\r\n", std::nullopt},

@@ -62,7 +62,8 @@ TEST_P(ConfigDialogLoad, SelectsExactlyTheOptionThatTheFileHolds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, ConfigDialogLoad, ::testing::Values(
-    LoadCase{"1", true}, LoadCase{"0", false}, LoadCase{"2", false}, LoadCase{"01", false}));
+    LoadCase{"1", true}, LoadCase{"0", false}, LoadCase{"2", false}, LoadCase{"01", false},
+    LoadCase{"1 ", false}));
 
 TEST(ConfigDialog, OpensCentredAtItsSizeWithTheFocusOnOk) {
   OpenDialog open(kSoundOn);
@@ -123,21 +124,39 @@ TEST(ConfigDialog, OkWritesTheChosenOptionByteExactlyAndEnds) {
   }
 }
 
+// The new content goes to a file of a fresh name beside the settings file: what the user keeps
+// there, even under a name the program might have chosen, and a directory in its way stay as they were.
+TEST(ConfigDialog, OkLeavesEveryOtherFileAsItWas) {
+  OpenDialog open(kSoundOn);
+  ASSERT_TRUE(open.dialog) << "no settings dialog";
+  open.directory.Write(L"torva.txt.new", "mine\r\n");
+  open.directory.Write(L"torva.txt.1.tmp", "mine too\r\n");
+  const std::wstring inTheWay = open.directory.File(L"torva.txt.2.tmp");
+  ASSERT_TRUE(CreateDirectoryW(inTheWay.c_str(), nullptr));
+
+  SendMessageW(open.Control(IDC_SOUND_OFF), BM_CLICK, 0, 0);
+  PostMessageW(open.Control(IDC_CMD_CLOSE), BM_CLICK, 0, 0);
+  EXPECT_EQ(open.saver->WaitForExit(kPatience), DWORD{0});
+  EXPECT_EQ(open.directory.Read(L"torva.txt"), kSoundOff);
+  EXPECT_EQ(open.directory.Read(L"torva.txt.new"), "mine\r\n");
+  EXPECT_EQ(open.directory.Read(L"torva.txt.1.tmp"), "mine too\r\n");
+  EXPECT_EQ(Sorted(open.directory.FileNames()),
+            (std::vector<std::wstring>{L"torva.scr", L"torva.txt", L"torva.txt.1.tmp", L"torva.txt.new"}));
+  EXPECT_TRUE(RemoveDirectoryW(inTheWay.c_str())) << "the directory is gone or not empty";
+}
+
 TEST(ConfigDialog, ClosingAnyOtherWayWritesNothingAndEnds) {
   struct Way {
     const char* name;
     UINT message;
     WPARAM wParam;
-    bool toButton;
   };
   const std::string unusual = "Sound Config file for torva screensaver\r\n 1\r\n";
-  for (const Way& way : {Way{"close message", WM_CLOSE, 0, false},
-                         Way{"close box", WM_SYSCOMMAND, SC_CLOSE, false},
-                         Way{"Esc", WM_KEYDOWN, VK_ESCAPE, true}}) {
+  for (const Way& way : {Way{"close message", WM_CLOSE, 0}, Way{"close box", WM_SYSCOMMAND, SC_CLOSE}}) {
     OpenDialog open(unusual);
     ASSERT_TRUE(open.dialog) << "no settings dialog";
     SendMessageW(open.Control(IDC_SOUND_OFF), BM_CLICK, 0, 0);
-    PostMessageW(way.toButton ? open.Control(IDC_CMD_CLOSE) : open.dialog, way.message, way.wParam, 0);
+    PostMessageW(open.dialog, way.message, way.wParam, 0);
     EXPECT_EQ(open.saver->WaitForExit(kPatience), DWORD{0}) << way.name;
     EXPECT_EQ(open.directory.Read(L"torva.txt"), unusual) << way.name;
   }
@@ -176,7 +195,8 @@ void Press(WORD key, bool shift = false) {
 }
 
 // Real key presses through the system's input: Tab into the group, an arrow key to the other
-// option, Enter there (which must not save), back to OK and Space on it.
+// option, Enter there (which must not save) and Esc (the dialog has no cancel button, so nothing
+// happens), back to OK and Space on it.
 TEST(ConfigDialog, KeyboardWorksAsInAnyDialog) {
   OpenDialog open(kSoundOn);
   ASSERT_TRUE(open.dialog) << "no settings dialog";
@@ -192,8 +212,10 @@ TEST(ConfigDialog, KeyboardWorksAsInAnyDialog) {
   EXPECT_FALSE(IsChecked(open.dialog, IDC_SOUND_ON));
 
   Press(VK_RETURN);
+  Press(VK_ESCAPE);
   Press(VK_TAB, true);
-  ASSERT_TRUE(Eventually([&] { return FocusOf(open.dialog) == open.Control(IDC_CMD_CLOSE); }));
+  ASSERT_TRUE(Eventually([&] { return FocusOf(open.dialog) == open.Control(IDC_CMD_CLOSE); }))
+      << "Esc must leave the dialog open";
   EXPECT_TRUE(open.saver->IsRunning()) << "Enter on an option must not save and end";
   EXPECT_EQ(open.directory.Read(L"torva.txt"), kSoundOn);
 

@@ -139,13 +139,26 @@ TEST(Preview, EndsWhenTheHostExitsWithoutDestroyingThePane) {
   EXPECT_EQ(host.WaitForSaverExit(kPatience), DWORD{0}) << "the preview outlives its host";
 }
 
+std::wstring PreviewOf(HWND window) {
+  return L"/p " + std::to_wstring(static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(window)));
+}
+
+// No handle, a handle of no window, the desktop (which never goes away) and a window nobody sees
+// (as "/p 1 2 3", read as 123, may happen to name): none of them is a pane to draw in.
 TEST(Preview, WithoutAPaneEndsAtOnceShowingNothing) {
   ProgramDirectory directory;
-  for (const wchar_t* arguments : {L"/p", L"/p 0", L"/p:123456789"}) {
+  const HWND hidden = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 152, 112, nullptr, nullptr,
+                                      nullptr, nullptr);
+  ASSERT_TRUE(hidden);
+  for (const std::wstring& arguments : {std::wstring(L"/p"), std::wstring(L"/p 0"),
+                                        std::wstring(L"/p:123456789"), PreviewOf(GetDesktopWindow()),
+                                        PreviewOf(hidden)}) {
     SaverProcess saver(directory, arguments);
-    EXPECT_EQ(saver.WaitForExit(kPatience), DWORD{0}) << ::testing::PrintToString(std::wstring(arguments));
+    EXPECT_EQ(saver.WaitForExit(kPatience), DWORD{0}) << ::testing::PrintToString(arguments);
     EXPECT_TRUE(saver.VisibleWindows().empty());
+    EXPECT_EQ(GetWindow(hidden, GW_CHILD), nullptr) << "a window put into the hidden one";
   }
+  DestroyWindow(hidden);
 }
 
 // The picture, drawn in this process with the saver's own bitmap onto a canvas first painted a
