@@ -27,6 +27,8 @@ BOOL CALLBACK AddMonitor(HMONITOR handle, HDC, LPRECT, LPARAM list) {
 
 BlankWindow::BlankWindow(HWND showWindow, const PixelRect& area) : showWindow_(showWindow) {
   WNDCLASSEXW windowClass{};
+  // Double-clicks arrive as the show window's own do, so both count a double-click alike.
+  windowClass.style = CS_DBLCLKS;
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   RegisterClass(kBlankClass, windowClass);
@@ -59,7 +61,12 @@ LRESULT BlankWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
     case WM_XBUTTONDOWN:
+    case WM_XBUTTONUP:
+    case WM_XBUTTONDBLCLK:
       return RelayMouse(message, wParam, lParam);
   }
   return DefaultHandling(message, wParam, lParam);
