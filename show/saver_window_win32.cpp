@@ -18,7 +18,7 @@
 #include "startup/program_directory_win32.h"
 #include "startup/shell_win32.h"
 #include "startup/twips.h"
-#include "video/mci_video_player_win32.h"
+#include "video/graph_video_player_win32.h"
 
 #include "resources/resource.h"
 
@@ -101,7 +101,7 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
                             PixelsToTwips(height, GetDeviceCaps(screenDc, LOGPIXELSY))};
     ReleaseDC(nullptr, screenDc);
 
-    video_ = std::make_unique<MciVideoPlayer>(hwnd(), *this);
+    video_ = std::make_unique<GraphVideoPlayer>(hwnd(), *this);
     logo_ = std::make_unique<LogoWindow>(hwnd(), kLogoStartLeft, kLogoStartTop,
                                          [this] { OnLogoClick(); });
     timerDriver_ = std::make_unique<WindowTimerDriver>(hwnd());
@@ -161,8 +161,8 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
   bool ReadSoundSetting() override { return ReadProgramSoundSetting(); }
   void LetPendingEventsRun() override { torva::LetPendingEventsRun(); }
   void End() override {
-    // Close the clip first: a process ended while its MCI device still plays can crash on the way
-    // out (it does under Wine), and its exit code would then report a failure.
+    // Release the clip's graph first: a process ended while its graph still plays can crash on the
+    // way out (it does under Wine), and its exit code would then report a failure.
     video_.reset();
     EndProgram();
   }
@@ -185,7 +185,7 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
   void OnLogoClick() { show_->OnLogoClick(); }
 
   HANDLE showMutex_;  // held until the process ends
-  std::unique_ptr<MciVideoPlayer> video_;  // FXVid1
+  std::unique_ptr<GraphVideoPlayer> video_;  // FXVid1
   std::unique_ptr<LogoWindow> logo_;       // Image1
   std::unique_ptr<WindowTimerDriver> timerDriver_;
   std::unique_ptr<ShowTimers> timers_;
