@@ -14,6 +14,8 @@
 #   start-up to first frame   From the launch of wine64 to the first read of the screen's centre
 #                             (32x32 px, XGetImage every 20 ms) that is no longer black; the clip's
 #                             first frame is bright. Resolution: one read interval.
+#   start-up to the window    From the launch to the first read (every 20 ms) that finds the
+#                             program's window mapped (XQueryTree): where the show's timers start.
 #   CPU to first frame        CPU seconds the program spent getting there.
 #   video: CPU s per 20 s     user+system CPU of the program's Wine process (/proc/<pid>/stat, all
 #                             threads, 10 ms ticks) over 16 s from 1 s after the first frame, scaled
@@ -23,7 +25,8 @@
 #                             after the video window (0 is silence, about 0.2 the clip's tone).
 #   logo phase                The show only: its CPU over 4 s inside the first logo phase (found as
 #                             the screen's top-left corner turning black about 42 s after the
-#                             first frame), also as % of one core; when that phase began; and how
+#                             window appeared), also as % of one core; when that phase began,
+#                             after the window and after the first frame; and how
 #                             long the logo stays on screen until the video is back (5 s plus the
 #                             restart of the clip).
 #   sound server              The most streams (sink inputs) and clients the sound server had at
@@ -39,8 +42,8 @@
 # to see the noise between invocations as well. The goals: muted, first frame and peak memory at
 # most 1.00x and 0.97x the bare player, video CPU at most 0.60x, the logo phase 0.00 % of a core,
 # no stream and no client at the sound server; with sound, video CPU at most 1.00x, the tone
-# audible, no growth over the long run; both, the first logo phase 42 +- 0.5 s after the first
-# frame. "noisy" means the runs scatter more than the goal's margin (more runs would be needed to
+# audible, no growth over the long run; both, the first logo phase 42 +- 0.5 s after the window
+# appeared. "noisy" means the runs scatter more than the goal's margin (more runs would be needed to
 # confirm it); "ranges overlap" means the runs cannot tell the two apart. Under Wine the first
 # frame sometimes comes about 0.8 s late: with few runs a start-up median can land on either side
 # of that step, so look at the range too.
@@ -128,12 +131,12 @@ measure() {
   timeout --kill-after=10 240 python3 tools/bench/measure.py --pid-file "$pid_file" \
     --log "$programs_log" "$@"
 }
-bare() { measure --label bare "$@" -- "$wine64" "$work/bare/bare_player.exe" "$clip_windows_path"; }
+bare() { measure --label bare --window-title bare_player "$@" -- "$wine64" "$work/bare/bare_player.exe" "$clip_windows_path"; }
 # show <muted|sound> [options]
 show() {
   local setting=$1
   shift
-  measure --label "$setting" "$@" -- "$wine64" "$work/$setting/torva.scr" /s
+  measure --label "$setting" --window-title Form1 "$@" -- "$wine64" "$work/$setting/torva.scr" /s
 }
 
 # Warm-up, not counted: loads Wine's, GStreamer's and the programs' files into the page cache,

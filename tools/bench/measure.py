@@ -43,6 +43,30 @@ class _XImage(ctypes.Structure):
     ]
 
 
+class _XWindowAttributes(ctypes.Structure):
+    _fields_ = [
+        ("x", ctypes.c_int), ("y", ctypes.c_int), ("width", ctypes.c_int),
+        ("height", ctypes.c_int), ("border_width", ctypes.c_int), ("depth", ctypes.c_int),
+        ("visual", ctypes.c_void_p), ("root", ctypes.c_ulong), ("class_", ctypes.c_int),
+        ("bit_gravity", ctypes.c_int), ("win_gravity", ctypes.c_int),
+        ("backing_store", ctypes.c_int), ("backing_planes", ctypes.c_ulong),
+        ("backing_pixel", ctypes.c_ulong), ("save_under", ctypes.c_int),
+        ("colormap", ctypes.c_ulong), ("map_installed", ctypes.c_int), ("map_state", ctypes.c_int),
+        ("all_event_masks", ctypes.c_long), ("your_event_mask", ctypes.c_long),
+        ("do_not_propagate_mask", ctypes.c_long), ("override_redirect", ctypes.c_int),
+        ("screen", ctypes.c_void_p),
+    ]
+
+
+# Windows come and go while the tree is read; Xlib's default handler would end this process.
+_X_ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+
+
+@_X_ERROR_HANDLER
+def _ignore_x_error(_display, _event):
+    return 0
+
+
 class Screen:
     """Mean brightness (0-255) of small areas of the root window, read with XGetImage."""
 
@@ -63,6 +87,17 @@ class Screen:
         self._x.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
                                       ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
         self._x.XFree.argtypes = [ctypes.c_void_p]
+        self._x.XQueryTree.argtypes = [ctypes.c_void_p, ctypes.c_ulong,
+                                       ctypes.POINTER(ctypes.c_ulong),
+                                       ctypes.POINTER(ctypes.c_ulong),
+                                       ctypes.POINTER(ctypes.POINTER(ctypes.c_ulong)),
+                                       ctypes.POINTER(ctypes.c_uint)]
+        self._x.XFetchName.argtypes = [ctypes.c_void_p, ctypes.c_ulong,
+                                       ctypes.POINTER(ctypes.c_char_p)]
+        self._x.XGetWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong,
+                                                 ctypes.POINTER(_XWindowAttributes)]
+        self._x.XSetErrorHandler.argtypes = [_X_ERROR_HANDLER]
+        self._x.XSetErrorHandler(_ignore_x_error)
         self._display = self._x.XOpenDisplay(None)
         if not self._display:
             raise MeasurementError(f"cannot open X display {os.environ.get('DISPLAY')!r}")
@@ -91,6 +126,39 @@ class Screen:
             # XDestroyImage is a macro; the image and its data were both allocated by Xlib.
             self._x.XFree(image.contents.data)
             self._x.XFree(image)
+
+    def _children(self, window):
+        root, parent = ctypes.c_ulong(), ctypes.c_ulong()
+        children = ctypes.POINTER(ctypes.c_ulong)()
+        count = ctypes.c_uint()
+        if not self._x.XQueryTree(self._display, window, ctypes.byref(root), ctypes.byref(parent),
+                                  ctypes.byref(children), ctypes.byref(count)):
+            return []
+        found = [children[i] for i in range(count.value)]
+        if children:
+            self._x.XFree(children)
+        return found
+
+    def _name(self, window):
+        name = ctypes.c_char_p()
+        if not self._x.XFetchName(self._display, window, ctypes.byref(name)) or not name.value:
+            return None
+        text = name.value.decode(errors="replace")
+        self._x.XFree(name)
+        return text
+
+    def window_shown(self, title):
+        """Whether a viewable window named `title` is on the screen: a top-level window, or one
+        level below it where a window manager or Wine puts the real one."""
+        attributes = _XWindowAttributes()
+        for top in self._children(self._root):
+            for window in [top] + self._children(top):
+                if self._name(window) != title:
+                    continue
+                if (self._x.XGetWindowAttributes(self._display, window, ctypes.byref(attributes))
+                        and attributes.map_state == 2):  # IsViewable
+                    return True
+        return False
 
     def centre(self, size):
         return self.brightness((self.width - size) // 2, (self.height - size) // 2, size)
@@ -314,6 +382,12 @@ def run(options, command):
     notes = result["notes"]
     if screen.centre(options.crop) > options.black:
         raise MeasurementError("the centre of the screen is not black before the start")
+    # The window of the run before may still be on its way out.
+    gone_by = time.monotonic() + 5
+    while options.window_title and screen.window_shown(options.window_title):
+        if time.monotonic() > gone_by:
+            raise MeasurementError(f"a window {options.window_title!r} is there before the start")
+        time.sleep(0.05)
 
     wineserver = find_wineserver(options.prefix)
     if not wineserver:
@@ -355,10 +429,15 @@ def run(options, command):
         counters = Counters(program, wineserver, x_server)
         at_start = counters.sample()
 
-        # Start-up: the first frame is the first read of the centre that is not black.
+        # Start-up: the first frame is the first read of the centre that is not black; the window
+        # counts from the first read that finds it mapped.
         frame = None
+        window = None
         while time.monotonic() - start < options.frame_timeout:
             read_at = time.monotonic()
+            if window is None and options.window_title and screen.window_shown(options.window_title):
+                window = read_at
+                result["window_s"] = round(window - start, 3)
             if screen.centre(options.crop) > options.bright:
                 frame = read_at
                 break
@@ -394,6 +473,9 @@ def run(options, command):
 
         if frame is not None and options.logo and not exited():
             measure_logo(options, screen, counters, frame, result, note_peak, exited)
+            if window is not None and result.get("logo_after_frame_s") is not None:
+                result["logo_after_window_s"] = round(result["logo_after_frame_s"] + frame - window,
+                                                      2)
 
         if frame is not None and options.cycles > 0 and not exited():
             measure_cycles(options, screen, program, frame, result, exited)
@@ -537,6 +619,7 @@ def main():
     parser.add_argument("--logo-timeout", type=float, default=70)
     parser.add_argument("--logo-skip", type=float, default=0.5)
     parser.add_argument("--logo-seconds", type=float, default=4)
+    parser.add_argument("--window-title", help="note when a window of this title appears")
     parser.add_argument("--record-seconds", type=float, default=0,
                         help="record the sound sink's monitor this long after the video window")
     parser.add_argument("--sound-server", action="store_true",

@@ -15,7 +15,7 @@ import statistics
 import sys
 
 VIDEO_PER = 20  # the figures for playback are given per this many seconds of video
-LOGO_AT = 42.0  # seconds from the first frame to the first logo phase, as the cycle is timed
+LOGO_AT = 42.0  # seconds from the window's appearance to the first logo phase, as the cycle is timed
 LOGO_TOLERANCE = 0.5
 # Growth over the logo phases of the long run, from its second phase to its last (the first one
 # still loads what the show keeps): memory in MiB; threads and handles must not grow at all.
@@ -49,6 +49,7 @@ def peak_mib(run):
 # ("above", limit) on the median; ("within", target, tolerance) on the median.
 MUTED_ROWS = [
     ("start-up to first frame, s", lambda r: r.get("startup_s"), 2, ("ratio", 1.00)),
+    ("  start-up to the window, s", lambda r: r.get("window_s"), 2, None),
     ("  CPU to first frame, s", lambda r: (r.get("startup_cpu") or {}).get("program"), 2, None),
     (f"video: CPU s per {VIDEO_PER} s", lambda r: per_video(r, "program"), 2, ("ratio", 0.60)),
     (f"  wineserver CPU s per {VIDEO_PER} s", lambda r: per_video(r, "wineserver"), 2, None),
@@ -57,8 +58,9 @@ MUTED_ROWS = [
     ("  % of one core", lambda r: logo(r, "program", True), 2, ("at most", 0.0)),
     ("  wineserver % of one core", lambda r: logo(r, "wineserver", True), 2, None),
     ("  logo on screen until the video is back, s", lambda r: r.get("logo_seen_s"), 2, None),
-    ("first logo phase after the first frame, s", lambda r: r.get("logo_after_frame_s"), 2,
+    ("first logo phase after the window appeared, s", lambda r: r.get("logo_after_window_s"), 2,
      ("within", LOGO_AT, LOGO_TOLERANCE)),
+    ("  after the first frame, s", lambda r: r.get("logo_after_frame_s"), 2, None),
     ("sound server: most streams at once", lambda r: sound_server(r, "streams_max"), 0,
      ("never above", 0)),
     ("  most clients at once", lambda r: sound_server(r, "clients_max"), 0, ("never above", 0)),
@@ -73,7 +75,7 @@ SOUND_ROWS = [
     (f"  wineserver CPU s per {VIDEO_PER} s", lambda r: per_video(r, "wineserver"), 2, None),
     ("recorded sound, RMS amplitude", lambda r: r.get("rms"), 4, ("above", 0.02)),
     ("logo phase: % of one core", lambda r: logo(r, "program", True), 2, None),
-    ("first logo phase after the first frame, s", lambda r: r.get("logo_after_frame_s"), 2,
+    ("first logo phase after the window appeared, s", lambda r: r.get("logo_after_window_s"), 2,
      ("within", LOGO_AT, LOGO_TOLERANCE)),
     ("sound server: most streams at once", lambda r: sound_server(r, "streams_max"), 0, None),
     ("peak memory (VmHWM), MiB", peak_mib, 1, None),
