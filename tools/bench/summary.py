@@ -58,7 +58,7 @@ MUTED_ROWS = [
     ("  % of one core", lambda r: logo(r, "program", True), 2, ("at most", 0.0)),
     ("  wineserver % of one core", lambda r: logo(r, "wineserver", True), 2, None),
     ("  logo on screen until the video is back, s", lambda r: r.get("logo_seen_s"), 2, None),
-    ("first logo phase after the window appeared, s", lambda r: r.get("logo_after_window_s"), 2,
+    ("first logo phase after the window, s", lambda r: r.get("logo_after_window_s"), 2,
      ("within", LOGO_AT, LOGO_TOLERANCE)),
     ("  after the first frame, s", lambda r: r.get("logo_after_frame_s"), 2, None),
     ("sound server: most streams at once", lambda r: sound_server(r, "streams_max"), 0,
@@ -75,7 +75,7 @@ SOUND_ROWS = [
     (f"  wineserver CPU s per {VIDEO_PER} s", lambda r: per_video(r, "wineserver"), 2, None),
     ("recorded sound, RMS amplitude", lambda r: r.get("rms"), 4, ("above", 0.02)),
     ("logo phase: % of one core", lambda r: logo(r, "program", True), 2, None),
-    ("first logo phase after the window appeared, s", lambda r: r.get("logo_after_window_s"), 2,
+    ("first logo phase after the window, s", lambda r: r.get("logo_after_window_s"), 2,
      ("within", LOGO_AT, LOGO_TOLERANCE)),
     ("sound server: most streams at once", lambda r: sound_server(r, "streams_max"), 0, None),
     ("peak memory (VmHWM), MiB", peak_mib, 1, None),
@@ -207,7 +207,7 @@ def print_growth(runs):
                 continue
             parts.append(f"{name} {value:+.{digits}f}")
             met = met and value <= limit
-        print(f"  growth from the 2nd to the {change['phases']}th phase: {', '.join(parts)}; goal: "
+        print(f"  growth from phase 2 to phase {change['phases']}: {', '.join(parts)}; goal: "
               f"memory <= +{MEMORY_GROWTH_LIMIT_MIB:g} MiB, threads and handles +0: "
               f"{'met' if met else 'NOT met'}")
         print()
