@@ -20,7 +20,7 @@
 #include "startup/program_directory_win32.h"
 #include "startup/shell_win32.h"
 #include "startup/twips.h"
-#include "video/mci_video_player_win32.h"
+#include "video/graph_video_player_win32.h"
 
 #include "resources/resource.h"
 
@@ -116,7 +116,7 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowClass.hIcon));
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(windowClass.hIconSm));
 
-    video_ = std::make_unique<MciVideoPlayer>(hwnd(), *this);
+    video_ = std::make_unique<GraphVideoPlayer>(hwnd(), *this);
     logo_ = std::make_unique<LogoWindow>(hwnd(), kLogoStartLeft, kLogoStartTop,
                                          [this] { OnLogoClick(); });
     timerDriver_ = std::make_unique<WindowTimerDriver>(hwnd());
@@ -186,8 +186,8 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
   bool ReadSoundSetting() override { return ReadProgramSoundSetting(); }
   void LetPendingEventsRun() override { torva::LetPendingEventsRun(); }
   void End() override {
-    // Close the clip first: a process ended while its MCI device still plays can crash on the way
-    // out (it does under Wine), and its exit code would then report a failure.
+    // Release the clip's graph first: a process ended while its graph still plays can crash on the
+    // way out (it does under Wine), and its exit code would then report a failure.
     video_.reset();
     EndProgram();
   }
@@ -209,7 +209,7 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
   HANDLE showMutex_;  // held until the process ends
   std::unique_ptr<MonitorDesktop> desktop_;
   std::unique_ptr<ShowScreens> screens_;  // the show window and the blanks over the monitors
-  std::unique_ptr<MciVideoPlayer> video_;  // FXVid1
+  std::unique_ptr<GraphVideoPlayer> video_;  // FXVid1
   std::unique_ptr<LogoWindow> logo_;       // Image1
   std::unique_ptr<WindowTimerDriver> timerDriver_;
   std::unique_ptr<ShowTimers> timers_;

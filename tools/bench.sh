@@ -1,37 +1,52 @@
 #!/usr/bin/env bash
 # Benchmark of the show against a bare MCI player playing the same clip, under wine64.
 #
-#   tools/bench.sh [runs]          runs of each program, default 3 (or BENCH_RUNS)
+#   tools/bench.sh [runs]          runs of each program, default 3 (or BENCH_RUNS); 5 for figures
+#   BENCH_CYCLES=n tools/bench.sh  logo phases of the long run with sound, default 20; 0 skips it
 #
 # Builds the win64 preset (TORVA_BUILD_DIR, default build/win64), starts a private X display, sound
-# sink and the Wine prefix (WINEPREFIX and TORVA_RUNTIME_DIR as in tools/wine-env.sh), then starts
-# the bare player (tools/bare_player.cpp) and `torva.scr /s` alternately, each from a temporary
-# program directory of its own holding the sample clip (and for the show a settings file saying
-# "0": muted, like the bare player), and prints one table.
+# sink and the Wine prefix (WINEPREFIX and TORVA_RUNTIME_DIR as in tools/wine-env.sh), then starts,
+# in turn, the bare player (tools/bare_player.cpp, muted), `torva.scr /s` with the setting "0"
+# (muted, as shipped) and `torva.scr /s` with the setting "1" (sound on), each from a temporary
+# program directory of its own holding the sample clip, and prints two tables and the long run.
 #
-# What each row measures, per run; the table gives the median and the range over the runs:
+# What each row measures, per run; the tables give the median and the range over the runs:
 #   start-up to first frame   From the launch of wine64 to the first read of the screen's centre
 #                             (32x32 px, XGetImage every 20 ms) that is no longer black; the clip's
 #                             first frame is bright. Resolution: one read interval.
+#   start-up to the window    From the launch to the first read (every 20 ms) that finds the
+#                             program's window mapped (XQueryTree): where the show's timers start.
 #   CPU to first frame        CPU seconds the program spent getting there.
 #   video: CPU s per 20 s     user+system CPU of the program's Wine process (/proc/<pid>/stat, all
 #                             threads, 10 ms ticks) over 16 s from 1 s after the first frame, scaled
 #                             to 20 s of video. Wine's server and the X server are shown separately:
 #                             work the program hands to them does not appear in its own figure.
+#   recorded sound            With sound only: RMS amplitude of 2 s of the sink's monitor recorded
+#                             after the video window (0 is silence, about 0.2 the clip's tone).
 #   logo phase                The show only: its CPU over 4 s inside the first logo phase (found as
 #                             the screen's top-left corner turning black about 42 s after the
-#                             start), also as % of one core; and how long the logo stays on
-#                             screen until the video is back (5 s plus the restart of the clip).
+#                             window appeared), also as % of one core; when that phase began,
+#                             after the window and after the first frame; and how
+#                             long the logo stays on screen until the video is back (5 s plus the
+#                             restart of the clip).
+#   sound server              The most streams (sink inputs) and clients the sound server had at
+#                             once, asked with pactl every second through the whole run.
 #   peak memory               VmHWM of the program's Wine process, last seen before it ended.
 #   other load                Busy cores of the machine not spent by the three processes above,
 #                             during the video window: the noise of everything else running.
+#   long run                  One more start with sound, through BENCH_CYCLES logo phases: memory
+#                             (VmRSS), threads (/proc) and handles (tools/process_handles.cpp) in
+#                             each; a graph torn down and rebuilt would show as growth. At 47 s a
+#                             phase, 20 phases take about 16 minutes.
 # "noise" is the range of a figure over the runs as a share of its median; run the script twice
-# to see the noise between invocations as well. The verdict compares the ratio of the medians with
-# the goal: start-up and playback CPU within 5 % of the bare player, peak memory within 10 %,
-# the logo phase under 1 % of a core. "noisy" means the runs scatter more than the goal's margin
-# (more runs would be needed to confirm it); "ranges overlap" means the runs cannot tell the two
-# apart. Under Wine the first frame sometimes comes about 0.8 s late: with few runs a start-up
-# median can land on either side of that step, so look at the range too.
+# to see the noise between invocations as well. The goals: muted, first frame and peak memory at
+# most 1.00x and 0.97x the bare player, video CPU at most 0.60x, the logo phase 0.00 % of a core,
+# no stream and no client at the sound server; with sound, video CPU at most 1.00x, the tone
+# audible, no growth over the long run; both, the first logo phase 42 +- 0.5 s after the window
+# appeared. "noisy" means the runs scatter more than the goal's margin (more runs would be needed to
+# confirm it); "ranges overlap" means the runs cannot tell the two apart. Under Wine the first
+# frame sometimes comes about 0.8 s late: with few runs a start-up median can land on either side
+# of that step, so look at the range too.
 #
 # Exits 0 whatever the figures are (it is a report, not a test); non-zero only when the
 # measurement failed: no build, no session, or a bare player that did not play.
@@ -40,7 +55,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 runs=${1:-${BENCH_RUNS:-3}}
-[[ $runs =~ ^[1-9][0-9]*$ ]] || { echo "usage: tools/bench.sh [runs]" >&2; exit 2; }
+cycles=${BENCH_CYCLES:-20}
+[[ $runs =~ ^[1-9][0-9]*$ && $cycles =~ ^[0-9]+$ ]] || { echo "usage: [BENCH_CYCLES=n] tools/bench.sh [runs]" >&2; exit 2; }
 build_dir=${TORVA_BUILD_DIR:-build/win64}
 out_dir=$build_dir/bench
 mkdir -p "$out_dir"
@@ -51,7 +67,7 @@ programs_log=$out_dir/programs-$stamp.log
 tools/setup.sh
 echo "bench: building the win64 preset in $build_dir" >&2
 cmake --preset win64 -B "$build_dir" >"$out_dir/build.log" 2>&1 &&
-  cmake --build "$build_dir" --target torva bare_player >>"$out_dir/build.log" 2>&1 ||
+  cmake --build "$build_dir" --target torva bare_player process_handles >>"$out_dir/build.log" 2>&1 ||
   { cat "$out_dir/build.log" >&2; echo "bench: the build failed" >&2; exit 1; }
 
 # Always a private display: the programs cover the screen and the screen is what is measured.
@@ -101,42 +117,63 @@ if [ "$shared_server" = yes ]; then
        "sessions' work. Set WINEPREFIX to a prefix of your own for a clean figure." >&2
 fi
 
-mkdir -p "$work/bare" "$work/show"
+mkdir -p "$work/bare" "$work/muted" "$work/sound"
 cp "$build_dir/tools/bare_player.exe" "$build_dir/torva.mpg" "$work/bare/"
-cp "$build_dir/torva.scr" "$build_dir/torva.mpg" "$work/show/"
-printf 'Sound Config file for torva screensaver\r\n0\r\n' >"$work/show/torva.txt"
+cp "$build_dir/tools/process_handles.exe" "$work/"
+for setting in muted sound; do
+  cp "$build_dir/torva.scr" "$build_dir/torva.mpg" "$work/$setting/"
+  printf 'Sound Config file for torva screensaver\r\n%s\r\n' "$([ $setting = sound ] && echo 1 || echo 0)" \
+    >"$work/$setting/torva.txt"
+done
 clip_windows_path="Z:${work//\//\\}\\bare\\torva.mpg"
 
 measure() {
   timeout --kill-after=10 240 python3 tools/bench/measure.py --pid-file "$pid_file" \
     --log "$programs_log" "$@"
 }
-bare() { measure --label bare "$@" -- "$wine64" "$work/bare/bare_player.exe" "$clip_windows_path"; }
-show() { measure --label show "$@" -- "$wine64" "$work/show/torva.scr" /s; }
+bare() { measure --label bare --window-title bare_player "$@" -- "$wine64" "$work/bare/bare_player.exe" "$clip_windows_path"; }
+# show <muted|sound> [options]
+show() {
+  local setting=$1
+  shift
+  measure --label "$setting" --window-title Form1 "$@" -- "$wine64" "$work/$setting/torva.scr" /s
+}
 
 # Warm-up, not counted: loads Wine's, GStreamer's and the programs' files into the page cache,
 # so the first measured run does not pay for it.
 echo "bench: warm-up (one short start of each)" >&2
 bare --video-seconds 0 --end-keys 1 --exit-timeout 15 >/dev/null ||
   { echo "bench: the bare player could not be measured" >&2; exit 1; }
-show --video-seconds 0 --end-keys 2 --exit-timeout 15 >/dev/null ||
+show muted --video-seconds 0 --end-keys 2 --exit-timeout 15 >/dev/null ||
   { echo "bench: the show could not be measured" >&2; exit 1; }
 
 : >"$results"
+programs=(bare muted sound)
 for ((i = 1; i <= runs; i++)); do
-  # Alternate the order, so that a drift in the machine's load weighs on both alike.
-  order=(bare show)
-  ((i % 2 == 0)) && order=(show bare)
+  # Rotate the order, so that a drift in the machine's load weighs on all three alike.
+  order=("${programs[@]:$(((i - 1) % 3))}" "${programs[@]:0:$(((i - 1) % 3))}")
   for program in "${order[@]}"; do
     echo "bench: run $i/$runs: $program" >&2
-    if [ "$program" = bare ]; then
-      line=$(bare --video-seconds 16 --exit-timeout 30)
-    else
-      line=$(show --video-seconds 16 --logo --end-keys 2 --exit-timeout 15)
-    fi || { echo "bench: run $i of $program could not be measured" >&2; exit 1; }
+    case $program in
+      bare) line=$(bare --video-seconds 16 --sound-server --exit-timeout 30) ;;
+      muted) line=$(show muted --video-seconds 16 --logo --sound-server --end-keys 2 --exit-timeout 15) ;;
+      sound) line=$(show sound --video-seconds 16 --record-seconds 2 --logo --sound-server --end-keys 2 \
+                      --exit-timeout 15) ;;
+    esac || { echo "bench: run $i of $program could not be measured" >&2; exit 1; }
     echo "$line" >>"$results"
   done
 done
+
+if [ "$cycles" -gt 0 ]; then
+  echo "bench: the long run with sound: $cycles logo phases (about $((cycles * 47 / 60 + 1)) minutes)" >&2
+  # A wine64 process per count: it runs only inside the logo phases, where nothing else is measured.
+  line=$(timeout --kill-after=10 $((cycles * 60 + 120)) python3 tools/bench/measure.py \
+           --pid-file "$pid_file" --log "$programs_log" --label cycles --video-seconds 0 \
+           --cycles "$cycles" --handles-command "$wine64 $work/process_handles.exe torva.scr" \
+           --end-keys 2 --exit-timeout 15 -- "$wine64" "$work/sound/torva.scr" /s) ||
+    { echo "bench: the long run could not be measured" >&2; exit 1; }
+  echo "$line" >>"$results"
+fi
 
 echo
 status=0

@@ -1,5 +1,5 @@
 // What the show asks of its video control, and the control's events that it answers. The show
-// sees only this; the MCI player behind it is one implementation, a recording fake another.
+// sees only this; the graph player behind it is one implementation, a recording fake another.
 #pragma once
 
 #include <string>
@@ -10,14 +10,14 @@ namespace torva {
 inline constexpr int kPlayCommand = 5;  // play the clip from its beginning
 inline constexpr int kStopCommand = 1;
 
-// The platform's MCI device type for MPEG video.
+// The platform's name for its MPEG video device, which the show hands to the control.
 inline constexpr wchar_t kMpegVideoDevice[] = L"MPEGVideo";
 
 class VideoControl {
  public:
   virtual ~VideoControl() = default;
 
-  // Takes effect at once when a clip is open, and on every clip opened later.
+  // Sound off or on; the show sets it once, before the first play.
   virtual void SetMute(bool mute) = 0;
   virtual void SetDeviceType(const std::wstring& deviceType) = 0;
   virtual void SetFileName(const std::wstring& path) = 0;

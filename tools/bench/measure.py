@@ -14,9 +14,12 @@ import ctypes
 import ctypes.util
 import json
 import os
+import shlex
 import signal
+import struct
 import subprocess
 import sys
+import threading
 import time
 
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
@@ -40,6 +43,30 @@ class _XImage(ctypes.Structure):
     ]
 
 
+class _XWindowAttributes(ctypes.Structure):
+    _fields_ = [
+        ("x", ctypes.c_int), ("y", ctypes.c_int), ("width", ctypes.c_int),
+        ("height", ctypes.c_int), ("border_width", ctypes.c_int), ("depth", ctypes.c_int),
+        ("visual", ctypes.c_void_p), ("root", ctypes.c_ulong), ("class_", ctypes.c_int),
+        ("bit_gravity", ctypes.c_int), ("win_gravity", ctypes.c_int),
+        ("backing_store", ctypes.c_int), ("backing_planes", ctypes.c_ulong),
+        ("backing_pixel", ctypes.c_ulong), ("save_under", ctypes.c_int),
+        ("colormap", ctypes.c_ulong), ("map_installed", ctypes.c_int), ("map_state", ctypes.c_int),
+        ("all_event_masks", ctypes.c_long), ("your_event_mask", ctypes.c_long),
+        ("do_not_propagate_mask", ctypes.c_long), ("override_redirect", ctypes.c_int),
+        ("screen", ctypes.c_void_p),
+    ]
+
+
+# Windows come and go while the tree is read; Xlib's default handler would end this process.
+_X_ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+
+
+@_X_ERROR_HANDLER
+def _ignore_x_error(_display, _event):
+    return 0
+
+
 class Screen:
     """Mean brightness (0-255) of small areas of the root window, read with XGetImage."""
 
@@ -60,6 +87,17 @@ class Screen:
         self._x.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
                                       ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
         self._x.XFree.argtypes = [ctypes.c_void_p]
+        self._x.XQueryTree.argtypes = [ctypes.c_void_p, ctypes.c_ulong,
+                                       ctypes.POINTER(ctypes.c_ulong),
+                                       ctypes.POINTER(ctypes.c_ulong),
+                                       ctypes.POINTER(ctypes.POINTER(ctypes.c_ulong)),
+                                       ctypes.POINTER(ctypes.c_uint)]
+        self._x.XFetchName.argtypes = [ctypes.c_void_p, ctypes.c_ulong,
+                                       ctypes.POINTER(ctypes.c_char_p)]
+        self._x.XGetWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong,
+                                                 ctypes.POINTER(_XWindowAttributes)]
+        self._x.XSetErrorHandler.argtypes = [_X_ERROR_HANDLER]
+        self._x.XSetErrorHandler(_ignore_x_error)
         self._display = self._x.XOpenDisplay(None)
         if not self._display:
             raise MeasurementError(f"cannot open X display {os.environ.get('DISPLAY')!r}")
@@ -88,6 +126,39 @@ class Screen:
             # XDestroyImage is a macro; the image and its data were both allocated by Xlib.
             self._x.XFree(image.contents.data)
             self._x.XFree(image)
+
+    def _children(self, window):
+        root, parent = ctypes.c_ulong(), ctypes.c_ulong()
+        children = ctypes.POINTER(ctypes.c_ulong)()
+        count = ctypes.c_uint()
+        if not self._x.XQueryTree(self._display, window, ctypes.byref(root), ctypes.byref(parent),
+                                  ctypes.byref(children), ctypes.byref(count)):
+            return []
+        found = [children[i] for i in range(count.value)]
+        if children:
+            self._x.XFree(children)
+        return found
+
+    def _name(self, window):
+        name = ctypes.c_char_p()
+        if not self._x.XFetchName(self._display, window, ctypes.byref(name)) or not name.value:
+            return None
+        text = name.value.decode(errors="replace")
+        self._x.XFree(name)
+        return text
+
+    def window_shown(self, title):
+        """Whether a viewable window named `title` is on the screen: a top-level window, or one
+        level below it where a window manager or Wine puts the real one."""
+        attributes = _XWindowAttributes()
+        for top in self._children(self._root):
+            for window in [top] + self._children(top):
+                if self._name(window) != title:
+                    continue
+                if (self._x.XGetWindowAttributes(self._display, window, ctypes.byref(attributes))
+                        and attributes.map_state == 2):  # IsViewable
+                    return True
+        return False
 
     def centre(self, size):
         return self.brightness((self.width - size) // 2, (self.height - size) // 2, size)
@@ -143,6 +214,90 @@ def busy_cores_counter():
         values = [int(v) for v in f.readline().split()[1:]]
     idle = values[3] + values[4]
     return sum(values) - idle, sum(values)
+
+
+def process_status(pid, field):
+    """A number from /proc/<pid>/status (VmRSS in KiB, Threads...), or None when it is gone."""
+    try:
+        with open(f"/proc/{pid}/status") as f:
+            for line in f:
+                if line.startswith(field + ":"):
+                    return int(line.split()[1])
+    except (OSError, ValueError, IndexError):
+        pass
+    return None
+
+
+# The sound server's own tools, which connect to it as clients while they ask or record.
+OWN_CLIENTS = ("pactl", "parec")
+
+
+def count_sound_server(listing):
+    """Lines of `pactl list short ...` output, leaving out the tools used here."""
+    return sum(1 for line in listing.splitlines()
+               if line.strip() and line.split()[-1] not in OWN_CLIENTS)
+
+
+def ask_sound_server(what):
+    done = subprocess.run(["pactl", "list", "short", what], capture_output=True, text=True,
+                          timeout=10, check=False)
+    if done.returncode != 0:
+        raise MeasurementError(f"pactl list short {what} failed: {done.stderr.strip()}")
+    return count_sound_server(done.stdout)
+
+
+class SoundServerWatch:
+    """The most streams (sink inputs) and clients that the sound server had at once, asked every
+    `interval` seconds from start() to stop(). The machine's server belongs to this run alone."""
+
+    def __init__(self, interval):
+        self._interval = interval
+        self._stop = threading.Event()
+        self._thread = threading.Thread(target=self._watch, daemon=True)
+        self.streams = self.clients = self.polls = 0
+        self.error = None
+
+    def _watch(self):
+        while not self._stop.is_set():
+            try:
+                self.streams = max(self.streams, ask_sound_server("sink-inputs"))
+                self.clients = max(self.clients, ask_sound_server("clients"))
+                self.polls += 1
+            except (MeasurementError, OSError, subprocess.TimeoutExpired) as error:
+                self.error = str(error)
+                return
+            self._stop.wait(self._interval)
+
+    def start(self):
+        self._thread.start()
+
+    def stop(self):
+        self._stop.set()
+        self._thread.join(timeout=15)
+        return {"streams_max": self.streams, "clients_max": self.clients, "polls": self.polls}
+
+
+def rms_of_samples(raw):
+    """RMS of 16-bit little-endian mono samples, 0 (silence) to 1 (full scale)."""
+    count = len(raw) // 2
+    if not count:
+        return None
+    values = struct.unpack(f"<{count}h", raw[:count * 2])
+    return round((sum(v * v for v in values) / count) ** 0.5 / 32768, 6)
+
+
+def record_rms(seconds, source="nullsink.monitor"):
+    recorder = subprocess.Popen(["parec", "-d", source, "--format=s16le", "--rate=44100",
+                                 "--channels=1", "--raw"], stdout=subprocess.PIPE,
+                                stderr=subprocess.DEVNULL)
+    chunks = []
+    reader = threading.Thread(target=lambda: chunks.append(recorder.stdout.read()), daemon=True)
+    reader.start()
+    time.sleep(seconds)
+    recorder.terminate()
+    reader.join(timeout=10)
+    recorder.wait(timeout=10)
+    return rms_of_samples(b"".join(chunks))
 
 
 def find_wineserver(prefix):
@@ -227,6 +382,12 @@ def run(options, command):
     notes = result["notes"]
     if screen.centre(options.crop) > options.black:
         raise MeasurementError("the centre of the screen is not black before the start")
+    # The window of the run before may still be on its way out.
+    gone_by = time.monotonic() + 5
+    while options.window_title and screen.window_shown(options.window_title):
+        if time.monotonic() > gone_by:
+            raise MeasurementError(f"a window {options.window_title!r} is there before the start")
+        time.sleep(0.05)
 
     wineserver = find_wineserver(options.prefix)
     if not wineserver:
@@ -235,6 +396,9 @@ def run(options, command):
 
     poll = options.poll_ms / 1000
     log = open(options.log, "ab") if options.log else subprocess.DEVNULL
+    watch = SoundServerWatch(options.sound_server_interval) if options.sound_server else None
+    if watch:
+        watch.start()
     start = time.monotonic()
     launched = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=log, stderr=log)
     program = None
@@ -265,10 +429,15 @@ def run(options, command):
         counters = Counters(program, wineserver, x_server)
         at_start = counters.sample()
 
-        # Start-up: the first frame is the first read of the centre that is not black.
+        # Start-up: the first frame is the first read of the centre that is not black; the window
+        # counts from the first read that finds it mapped.
         frame = None
+        window = None
         while time.monotonic() - start < options.frame_timeout:
             read_at = time.monotonic()
+            if window is None and options.window_title and screen.window_shown(options.window_title):
+                window = read_at
+                result["window_s"] = round(window - start, 3)
             if screen.centre(options.crop) > options.bright:
                 frame = read_at
                 break
@@ -299,8 +468,17 @@ def run(options, command):
             else:
                 result["video"] = Counters.delta(a, b)
 
-            if options.logo and not exited():
-                measure_logo(options, screen, counters, frame, result, note_peak, exited)
+        if frame is not None and options.record_seconds > 0 and not exited():
+            result["rms"] = record_rms(options.record_seconds)
+
+        if frame is not None and options.logo and not exited():
+            measure_logo(options, screen, counters, frame, result, note_peak, exited)
+            if window is not None and result.get("logo_after_frame_s") is not None:
+                result["logo_after_window_s"] = round(result["logo_after_frame_s"] + frame - window,
+                                                      2)
+
+        if frame is not None and options.cycles > 0 and not exited():
+            measure_cycles(options, screen, program, frame, result, exited)
 
         note_peak()
         result["peak_kib"] = peak[0]
@@ -317,6 +495,10 @@ def run(options, command):
         else:
             notes.append(f"did not end within {options.exit_timeout:g} s; killed")
     finally:
+        if watch:
+            result["sound_server"] = watch.stop()
+            if watch.error:
+                notes.append(f"sound server: {watch.error}")
         for pid in {launched.pid, program} - {None}:
             if cpu_seconds(pid) is not None:
                 try:
@@ -330,26 +512,44 @@ def run(options, command):
     return result
 
 
-def measure_logo(options, screen, counters, frame, result, note_peak, exited):
-    """The logo phase: the video is hidden, so the top-left corner turns black. It must stay black
-    for a few reads in a row, so that a dark frame of the clip is not taken for it."""
-    notes = result["notes"]
+def wait_for_logo(options, screen, frame, deadline, exited, note_peak=lambda: None):
+    """The moment a logo phase began: the video is hidden, so the top-left corner turns black. It
+    must stay black for a few reads in a row, so that a dark frame of the clip is not taken for it.
+    None when none came before `deadline` (seconds after the first frame)."""
     # Slower reads than at the start: the phase lasts seconds, and reading costs the X server.
     poll = max(options.poll_ms, 100) / 1000
     dark_since = None
     dark_reads = 0
-    while time.monotonic() - frame < options.logo_timeout and not exited():
+    while time.monotonic() - frame < deadline and not exited():
         read_at = time.monotonic()
         if screen.corner(options.crop) <= options.black:
             dark_since = dark_since or read_at
             dark_reads += 1
             if dark_reads >= 3:
-                break
+                return dark_since
         else:
             dark_since, dark_reads = None, 0
         note_peak()
         sleep_until(read_at + poll)
-    if dark_reads < 3:
+    return None
+
+
+def wait_for_video(options, screen, since, exited):
+    """Seconds from `since` until the video covers the corner again, or None after 15 s."""
+    poll = max(options.poll_ms, 100) / 1000
+    while time.monotonic() - since < 15 and not exited():
+        read_at = time.monotonic()
+        if screen.corner(options.crop) > options.bright:
+            return read_at - since
+        sleep_until(read_at + poll)
+    return None
+
+
+def measure_logo(options, screen, counters, frame, result, note_peak, exited):
+    """The first logo phase: its CPU, and how long the logo stays until the video is back."""
+    notes = result["notes"]
+    dark_since = wait_for_logo(options, screen, frame, options.logo_timeout, exited, note_peak)
+    if dark_since is None:
         notes.append(f"no logo phase within {options.logo_timeout:g} s of the first frame")
         return
     result["logo_after_frame_s"] = round(dark_since - frame, 2)
@@ -363,13 +563,43 @@ def measure_logo(options, screen, counters, frame, result, note_peak, exited):
         return
     result["logo"] = Counters.delta(a, b)
     # The video must come back; its length on screen confirms the window lay inside the phase.
-    while time.monotonic() - dark_since < 15 and not exited():
-        read_at = time.monotonic()
-        if screen.corner(options.crop) > options.bright:
-            result["logo_seen_s"] = round(read_at - dark_since, 2)
-            return
-        sleep_until(read_at + poll)
-    notes.append("the video did not come back within 15 s of the logo")
+    seen = wait_for_video(options, screen, dark_since, exited)
+    if seen is None:
+        notes.append("the video did not come back within 15 s of the logo")
+    else:
+        result["logo_seen_s"] = round(seen, 2)
+
+
+def count_handles(command):
+    """The handles of the program's process, from tools/process_handles.cpp, or None."""
+    if not command:
+        return None
+    done = subprocess.run(shlex.split(command), capture_output=True, text=True, timeout=60, check=False)
+    counts = [int(line.split()[1]) for line in done.stdout.splitlines() if len(line.split()) == 2]
+    return max(counts) if counts else None
+
+
+def measure_cycles(options, screen, program, frame, result, exited):
+    """Memory, threads and handles of the program once in each logo phase, for `cycles` phases
+    from the first frame on: what a graph kept or rebuilt leaves behind shows as growth."""
+    notes = result["notes"]
+    samples = []
+    since = frame
+    for cycle in range(options.cycles):
+        dark_since = wait_for_logo(options, screen, since, options.logo_timeout, exited)
+        if dark_since is None:
+            notes.append(f"cycle {cycle + 1}: no logo phase within {options.logo_timeout:g} s")
+            break
+        sleep_until(dark_since + options.logo_skip)
+        samples.append({"logo_s": round(dark_since - frame, 2),
+                        "rss_kib": process_status(program, "VmRSS"),
+                        "threads": process_status(program, "Threads"),
+                        "handles": count_handles(options.handles_command)})
+        if wait_for_video(options, screen, dark_since, exited) is None:
+            notes.append(f"cycle {cycle + 1}: the video did not come back")
+            break
+        since = time.monotonic()
+    result["cycles"] = samples
 
 
 def main():
@@ -389,6 +619,16 @@ def main():
     parser.add_argument("--logo-timeout", type=float, default=70)
     parser.add_argument("--logo-skip", type=float, default=0.5)
     parser.add_argument("--logo-seconds", type=float, default=4)
+    parser.add_argument("--window-title", help="note when a window of this title appears")
+    parser.add_argument("--record-seconds", type=float, default=0,
+                        help="record the sound sink's monitor this long after the video window")
+    parser.add_argument("--sound-server", action="store_true",
+                        help="watch the sound server's streams and clients through the whole run")
+    parser.add_argument("--sound-server-interval", type=float, default=1)
+    parser.add_argument("--cycles", type=int, default=0,
+                        help="sample memory, threads and handles in this many logo phases")
+    parser.add_argument("--handles-command",
+                        help="a command printing '<pid> <handles>' lines for the program")
     parser.add_argument("--end-keys", type=int, default=0, help="key presses that end it")
     parser.add_argument("--exit-timeout", type=float, default=30)
     parser.add_argument("command", nargs=argparse.REMAINDER)

@@ -39,9 +39,19 @@ class Verdicts(unittest.TestCase):
     def test_a_show_that_played_no_video_meets_no_goal(self):
         self.assertIn("n/a", summary.verdict(("ratio", 1.10), [100.0], [20.0], False)[1])
 
-    def test_logo_goal_is_an_absolute_share_of_a_core(self):
-        self.assertEqual(summary.verdict(("below", 1.0), [], [0.25, 0.5], True)[1], "met")
-        self.assertEqual(summary.verdict(("below", 1.0), [], [1.0, 2.0], True)[1], "NOT met")
+    def test_absolute_goals_judge_the_median_or_for_never_above_every_run(self):
+        cases = [
+            (("at most", 0.0), [0.0, 0.0, 0.25], "met"),
+            (("at most", 0.0), [0.0, 0.25, 0.25], "NOT met"),
+            (("never above", 0), [0, 0, 1], "NOT met"),
+            (("never above", 0), [0, 0, 0], "met"),
+            (("above", 0.02), [0.2, 0.0, 0.21], "met"),
+            (("above", 0.02), [0.0, 0.0, 0.21], "NOT met"),
+            (("within", 42, 0.5), [41.6, 42.4, 43.0], "met"),
+            (("within", 42, 0.5), [41.0, 41.4, 42.0], "NOT met"),
+        ]
+        for goal, values, expected in cases:
+            self.assertEqual(summary.verdict(goal, [], values, True)[1], expected, (goal, values))
 
 
 class Figures(unittest.TestCase):
@@ -58,6 +68,26 @@ class Figures(unittest.TestCase):
         fields = " ".join(["S"] + ["0"] * 10 + ["250", "50"] + ["0"] * 30)
         self.assertAlmostEqual(measure.parse_cpu_seconds(f"42 (a) b (c)) {fields}"),
                                300 / measure.CLOCK_TICKS)
+
+    def test_the_sound_servers_own_tools_are_not_counted_as_its_clients(self):
+        listing = "3\tprotocol-native.c\twine64\n5\tprotocol-native.c\tpactl\n" \
+                  "6\tprotocol-native.c\tparec\n"
+        self.assertEqual(measure.count_sound_server(listing), 1)
+        self.assertEqual(measure.count_sound_server(""), 0)
+
+    def test_rms_is_a_share_of_full_scale(self):
+        self.assertAlmostEqual(measure.rms_of_samples(b"\x00\x40\x00\xc0" * 100), 0.5)
+        self.assertEqual(measure.rms_of_samples(b"\x00\x00" * 10), 0.0)
+        self.assertIsNone(measure.rms_of_samples(b""))
+
+    def test_growth_counts_from_the_second_logo_phase_to_the_last(self):
+        samples = [{"rss_kib": 1000, "threads": 20, "handles": 90},
+                   {"rss_kib": 9000, "threads": 30, "handles": 100},
+                   {"rss_kib": 9512, "threads": 30, "handles": None},
+                   {"rss_kib": 10024, "threads": 31, "handles": 100}]
+        self.assertEqual(summary.growth(samples),
+                         {"phases": 4, "memory_mib": 1.0, "threads": 1, "handles": 0})
+        self.assertIsNone(summary.growth(samples[:2]))
 
     def test_the_rest_of_the_machine_excludes_the_measured_processes_and_a_gone_one(self):
         a = {"program": 1.0, "wineserver": 0.5, "x_server": None, "time": 0.0, "busy": 0,
@@ -86,7 +116,7 @@ class Report(unittest.TestCase):
 
     def test_a_bad_show_is_reported_but_a_failed_reference_fails_the_measurement(self):
         bare = run("bare", startup_s=0.6, video=video(2.0), peak_kib=100 * 1024)
-        show = run("show", peak_kib=20 * 1024, notes=["no video frame within 30 s"])
+        show = run("muted", peak_kib=20 * 1024, notes=["no video frame within 30 s"])
         status, out = self.report([bare, show])
         self.assertEqual(status, 0)
         self.assertIn("no video frame", out)
