@@ -54,5 +54,5 @@ e2e_saver_dir=$dir
 e2e_wait_window "Torva Video Screensaver" 30 >/dev/null
 sleep 1
 e2e_note "the dialog at 144 DPI: $(e2e_shot dpi144-dialog)"
-e2e_press_key Escape
+e2e_press_key alt+F4
 e2e_wait_exit "$dir" 10 >/dev/null || e2e_fail "the dialog did not close"
