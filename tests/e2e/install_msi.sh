@@ -78,8 +78,7 @@ if [ -z "$no_32bit" ]; then
   # Settings from the installed folder, by keyboard: OK has the focus; Tab goes to the chosen option,
   # Up chooses "Sound On", Tab goes back to OK and Space presses it.
   dir=$(mktemp -d "$e2e_work/run.XXXXXX")
-  (wine "$folder\\torva.scr" /c; echo $? >"$dir/exit") &
-  e2e_saver_dir=$dir
+  e2e_start "$dir" "$folder\\torva.scr" /c
   e2e_wait_window "Torva Video Screensaver" 30 >/dev/null
   sleep 1
   for key in Tab Up Tab space; do e2e_press_key $key; sleep 0.3; done
@@ -103,14 +102,7 @@ e2e_note "upgraded $previous to $version, sound still on"
 if [ -z "$no_32bit" ]; then
   # The show from the installed folder, as the system starts it, ended by two keys.
   dir=$(mktemp -d "$e2e_work/run.XXXXXX")
-  (
-    wine "$saver" /s &
-    echo $! >"$dir/pid"
-    status=0
-    wait $! || status=$?
-    echo $status >"$dir/exit"
-  ) &
-  e2e_saver_dir=$dir
+  e2e_start "$dir" "$saver" /s
   seen=$(e2e_wait_window Form1 30)
   e2e_sleep_until "$seen" 4
   shot=$(e2e_shot install-show)

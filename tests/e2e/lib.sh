@@ -57,11 +57,12 @@ e2e_program_dir() {
   echo "$dir"
 }
 
-# Starts `torva.scr /s` from `dir` in the background; its exit code lands in dir/exit.
+# Starts `torva.scr /s` from `dir` in the background; its exit code lands in dir/exit. Another
+# program (a Windows path will do) or switch may be given.
 e2e_start() {
-  local dir=$1
+  local dir=$1 program=${2:-$1/torva.scr} switch=${3:-/s}
   (
-    "$wine64" "$dir/torva.scr" /s </dev/null >/dev/null 2>&1 &
+    "$wine64" "$program" "$switch" </dev/null >/dev/null 2>&1 &
     echo $! >"$dir/pid"
     status=0
     wait $! || status=$?

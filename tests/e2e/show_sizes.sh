@@ -46,11 +46,7 @@ end_with_keys
   </dev/null >"$e2e_work/dialog.txt" 2>&1 || { cat "$e2e_work/dialog.txt"; e2e_fail "the dialog's layout at 144 DPI"; }
 e2e_note "the settings dialog's layout test passes at 144 DPI"
 dir=$(e2e_program_dir 0)
-(
-  "$wine64" "$dir/torva.scr" /c </dev/null >/dev/null 2>&1
-  echo $? >"$dir/exit"
-) &
-e2e_saver_dir=$dir
+e2e_start "$dir" "$dir/torva.scr" /c
 e2e_wait_window "Torva Video Screensaver" 30 >/dev/null
 sleep 1
 e2e_note "the dialog at 144 DPI: $(e2e_shot dpi144-dialog)"
