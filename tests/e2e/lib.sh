@@ -151,6 +151,15 @@ e2e_near() { [ $(( $1 > $2 ? $1 - $2 : $2 - $1 )) -le "$3" ]; }
 
 e2e_press_key() { xdotool key --clearmodifiers "$1"; }
 
+# Ends the show running from `dir` as a user would, with two keys, and checks its exit code.
+e2e_end_with_keys() {
+  e2e_press_key space
+  e2e_press_key Return
+  local code
+  code=$(e2e_wait_exit "$1" 10) || e2e_fail "two keys did not end the show"
+  [ "$code" = 0 ] || e2e_fail "the show ended with exit code $code"
+}
+
 # Checks that `shot` shows the video over the whole screen.
 e2e_check_covered() {
   local shot=$1 w h x y

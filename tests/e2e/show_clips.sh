@@ -6,15 +6,6 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 command -v ffmpeg >/dev/null || e2e_skip "no ffmpeg to make the short clips"
 
-# Ends the show running from `dir` with two keys and checks its exit code.
-end_show() {
-  e2e_press_key space
-  e2e_press_key space
-  local code
-  code=$(e2e_wait_exit "$1" 10) || e2e_fail "the show did not end on two keys"
-  [ "$code" = 0 ] || e2e_fail "exit code $code"
-}
-
 # Clip "missing" or "broken": one line of text on black, and the show runs on.
 for clip in missing broken; do
   dir=$(e2e_program_dir 1 no-clip)
@@ -26,7 +17,7 @@ for clip in missing broken; do
   e2e_note "$clip clip: message ${w}x${h} at $x,$y"
   [ "$w" -gt 20 ] && [ "$h" -gt 4 ] && [ "$h" -lt 100 ] || e2e_fail "no one-line message for the $clip clip"
   e2e_running "$dir" || e2e_fail "the show ended with the $clip clip"
-  end_show "$dir"
+  e2e_end_with_keys "$dir"
 done
 
 # CPU seconds of the saver's process so far (utime + stime, in clock ticks).
@@ -62,5 +53,5 @@ for length in 2 0.4; do
     # with restarts held to two a second.
     [ "$share" -lt 8 ] || e2e_fail "the 0.4 s clip keeps the saver busy: ${share} % of a core"
   fi
-  end_show "$dir"
+  e2e_end_with_keys "$dir"
 done

@@ -19,19 +19,11 @@ start_and_check() {
   e2e_check_covered "$(e2e_shot "$name")"
 }
 
-end_with_keys() {
-  e2e_press_key space
-  e2e_press_key Return
-  local code
-  code=$(e2e_wait_exit "$dir" 10) || e2e_fail "two keys did not end the show"
-  [ "$code" = 0 ] || e2e_fail "exit code $code"
-}
-
 for size in 800x600 1920x1080 768x1024; do
   e2e_x_server Xvfb -screen 0 "${size}x24"
   e2e_session_on "$e2e_x_display"
   start_and_check "size-$size"
-  end_with_keys
+  e2e_end_with_keys "$dir"
 done
 
 e2e_x_server Xvfb -screen 0 1024x768x24
@@ -39,7 +31,7 @@ e2e_session_on "$e2e_x_display" 'HKCU\Control Panel\Desktop|LogPixels|REG_DWORD|
 start_and_check "dpi144-video"
 e2e_sleep_until "$t0" 44
 e2e_check_logo "$(e2e_shot dpi144-logo)"
-end_with_keys
+e2e_end_with_keys "$dir"
 
 # The dialog's own layout test, at this DPI, and a picture of the dialog for people to look at.
 "$wine64" "$e2e_staged/torva_windows_tests.exe" --gtest_filter='ConfigDialog.OpensCentredAtItsSizeWithTheFocusOnOk' \
