@@ -3,8 +3,9 @@
 #
 #   tools/bench.sh [runs]          runs of each program, default 3 (or BENCH_RUNS); 5 for figures
 #   BENCH_CYCLES=n tools/bench.sh  logo phases of the long run with sound, default 20; 0 skips it
+#   BENCH_PRESET=win32 tools/bench.sh   the shipped 32-bit build instead of the 64-bit one
 #
-# Builds the win64 preset (TORVA_BUILD_DIR, default build/win64), starts a private X display, sound
+# Builds the win64 preset (or BENCH_PRESET; TORVA_BUILD_DIR, default build/<preset>), starts a private X display, sound
 # sink and the Wine prefix (WINEPREFIX and TORVA_RUNTIME_DIR as in tools/wine-env.sh), then starts,
 # in turn, the bare player (tools/bare_player.cpp, muted), `torva.scr /s` with the setting "0"
 # (muted, as shipped) and `torva.scr /s` with the setting "1" (sound on), each from a temporary
@@ -57,7 +58,8 @@ cd "$(dirname "$0")/.."
 runs=${1:-${BENCH_RUNS:-3}}
 cycles=${BENCH_CYCLES:-20}
 [[ $runs =~ ^[1-9][0-9]*$ && $cycles =~ ^[0-9]+$ ]] || { echo "usage: [BENCH_CYCLES=n] tools/bench.sh [runs]" >&2; exit 2; }
-build_dir=${TORVA_BUILD_DIR:-build/win64}
+preset=${BENCH_PRESET:-win64}
+build_dir=${TORVA_BUILD_DIR:-build/$preset}
 out_dir=$build_dir/bench
 mkdir -p "$out_dir"
 stamp=$(date +%Y%m%d-%H%M%S)
@@ -65,8 +67,8 @@ results=$out_dir/results-$stamp.jsonl
 programs_log=$out_dir/programs-$stamp.log
 
 tools/setup.sh
-echo "bench: building the win64 preset in $build_dir" >&2
-cmake --preset win64 -B "$build_dir" >"$out_dir/build.log" 2>&1 &&
+echo "bench: building the $preset preset in $build_dir" >&2
+cmake --preset "$preset" -B "$build_dir" >"$out_dir/build.log" 2>&1 &&
   cmake --build "$build_dir" --target torva bare_player process_handles >>"$out_dir/build.log" 2>&1 ||
   { cat "$out_dir/build.log" >&2; echo "bench: the build failed" >&2; exit 1; }
 
