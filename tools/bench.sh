@@ -5,8 +5,9 @@
 #   BENCH_CYCLES=n tools/bench.sh  logo phases of the long run with sound, default 20; 0 skips it
 #   BENCH_PRESET=win32 tools/bench.sh   the shipped 32-bit build instead of the 64-bit one
 #
-# Builds the win64 preset (or BENCH_PRESET; TORVA_BUILD_DIR, default build/<preset>), starts a private X display, sound
-# sink and the Wine prefix (WINEPREFIX and TORVA_RUNTIME_DIR as in tools/wine-env.sh), then starts,
+# Builds the win64 preset (or BENCH_PRESET; TORVA_BUILD_DIR, default build/<preset>), starts a
+# private X display, sound sink and the Wine prefix (WINEPREFIX and TORVA_RUNTIME_DIR as in
+# tools/wine-env.sh), then starts,
 # in turn, the bare player (tools/bare_player.cpp, muted), `torva.scr /s` with the setting "0"
 # (muted, as shipped) and `torva.scr /s` with the setting "1" (sound on), each from a temporary
 # program directory of its own holding the sample clip, and prints two tables and the long run.
