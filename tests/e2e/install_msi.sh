@@ -158,12 +158,13 @@ msiinfo export "$old_msi" LaunchCondition | grep -q 'A newer version of Torva is
 e2e_note "$previous over $version: refused (1603), nothing changed"
 
 # A rebuild of the same version, with another saver chosen meanwhile: one product afterwards, the
-# rebuild's, and the other saver stays.
+# rebuild's, the other saver stays, and SOUND=1 leaves the installed setting as it is.
 wine reg add "$desktop" /v SCRNSAVE.EXE /d "$other" /f >/dev/null
-msiexec /i "$again_msi"
+msiexec /i "$again_msi" SOUND=1
 [ "$(products)" = "$(product_code "$again_msi") $version" ] || e2e_fail "after the same-version rebuild: $(products)"
 [ "$(reg_value "$desktop" SCRNSAVE.EXE)" = "$other" ] || e2e_fail "the upgrade replaced another chosen saver"
 [ -f "$folder_unix/torva.scr" ] || e2e_fail "the same-version upgrade removed torva.scr"
+[ "$(cat "$folder_unix/torva.txt")" = "$(sound_file 0)" ] || e2e_fail "SOUND=1 on an upgrade changed the setting"
 msiexec /x "$again_msi"
 [ "$(reg_value "$desktop" SCRNSAVE.EXE)" = "$other" ] || e2e_fail "uninstalling Torva changed another chosen saver"
 wine reg delete "$desktop" /v SCRNSAVE.EXE /f >/dev/null
