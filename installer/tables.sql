@@ -36,3 +36,6 @@ DELETE FROM `InstallUISequence` WHERE `Action` = 'AppSearch'
 -- A rebuild of the same version upgrades the installed one in place (maximum version inclusive, 512).
 DELETE FROM `Upgrade` WHERE `ActionProperty` = 'WIX_UPGRADE_DETECTED'
 INSERT INTO `Upgrade` (`UpgradeCode`, `VersionMax`, `Attributes`, `ActionProperty`) VALUES ('{5C655BE1-6548-4656-8F0A-F136E17B11C6}', '@VERSION@', 513, 'WIX_UPGRADE_DETECTED')
+
+-- The two properties a deployment may give pass to the installer service in a managed install too.
+UPDATE `Property` SET `Value` = 'WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;SETSAVER;SOUND' WHERE `Property` = 'SecureCustomProperties'

@@ -24,6 +24,31 @@ file_row=$(msiinfo export "$msi" File | awk -F'\t' '$1 == "TorvaScr"')
 [ "$(cut -f5 <<<"$file_row")" = "$version.0" ] || e2e_fail "the File row of torva.scr: $file_row"
 ! msiinfo export "$msi" MsiFileHash | grep -q '^TorvaScr' || e2e_fail "torva.scr has a hash row"
 
+# Validation rules that Windows Installer documents and Wine does not enforce, for both scopes, read
+# from the tables: no action marked to run elevated (2048) and no HKLM row (root 2) in a package
+# that installs per user (ICE105); no reference to a file or component from a registry value
+# (ICE69); in folders that exist per user only, no file (ICE91) and only components keyed by an
+# HKCU value (ICE38).
+table() { msiinfo export "$msi" "$1" | tr -d '\r' | tail -n +4; }
+table CustomAction | awk -F'\t' 'int($2 / 2048) % 2' | grep . && e2e_fail "a custom action is marked to run elevated"
+table Registry | awk -F'\t' '$2 == 2' | grep . && e2e_fail "a registry row names HKLM"
+table Registry | grep '\[[#!$]' && e2e_fail "a registry value refers to a file or component"
+# Value names are fixed, and no public property (all capitals) steers a key.
+table Registry | awk -F'\t' '$4 ~ /\[/ || $3 ~ /\[[A-Z0-9_.]+\]/' | grep . && e2e_fail "a registry name can be steered"
+per_user_folders=$(table Directory | awk -F'\t' '
+  BEGIN { n = split("AppDataFolder FavoritesFolder NetHoodFolder PersonalFolder PrintHoodFolder RecentFolder " \
+                    "SendToFolder MyPicturesFolder LocalAppDataFolder", roots, " "); for (i = 1; i <= n; i++) user[roots[i]] = 1 }
+  { parent[$1] = $2 }
+  END { for (d in parent) { p = d; while (p != "" && !(p in user)) p = parent[p]; if (p != "") print d } }')
+for folder in $per_user_folders; do
+  table Component | awk -F'\t' -v f="$folder" '$3 == f { print $1, $4, $6 }' | while read -r component attributes key; do
+    table File | awk -F'\t' -v c="$component" '$2 == c' | grep . && e2e_fail "a file in the per-user folder $folder"
+    [ $((attributes & 4)) = 4 ] && table Registry | awk -F'\t' -v k="$key" '$1 == k && ($2 == 1 || $2 == -1)' | grep -q . ||
+      e2e_fail "$component in the per-user folder $folder is not keyed by an HKCU value"
+  done
+done
+e2e_note "tables: no elevated action, no HKLM row, no file reference in the registry, fixed value names, per-user folders $(echo $per_user_folders) hold no file and only HKCU-keyed components"
+
 # An older build of this tree, and this build packaged once more (a new product of the same version).
 old_msi=$(e2e_older_package "$e2e_work/previous")
 previous=$(basename "$old_msi" .msi | sed 's/^torva-//')
@@ -144,7 +169,9 @@ wine reg delete "$desktop" /v ScreenSaveActive /f >/dev/null
 # settings of its own). Under Wine each upgrade drops the upgrade code's registration that the old
 # and the new product share, so every check that needs it starts from a first install.
 snapshot reinstall
-msiexec /i "$msi"
+# What the package looks up for itself, given on the command line, steers nothing.
+msiexec /i "$msi" 'CURRENTSAVER=C:\windows\system32\other.scr' 'DesktopKey=Software\Torva\Steered'
+[ "$(reg_value "$desktop" SCRNSAVE.EXE)" = "$saver" ] || e2e_fail "the command line kept Torva from being the saver"
 torva_scr_before=$(sha256sum <"$folder_unix/torva.scr")
 
 # An older version over this one is refused and changes nothing.
