@@ -31,11 +31,10 @@ mkdir -p "$run/xdg" "$run/packages"
 chown -R "$user:" "$run"
 chmod 700 "$run/xdg"
 
-as_user() {
-  setpriv --reuid="$user" --regid="$user" --init-groups env -i PATH=/usr/bin:/bin HOME="$base/home" \
-    WINEPREFIX="$base/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d" \
-    DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$run/xdg" "$@"
-}
+user_env=(setpriv --reuid="$user" --regid="$user" --init-groups env -i PATH=/usr/bin:/bin HOME="$base/home"
+          WINEPREFIX="$base/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+          DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$run/xdg")
+as_user() { "${user_env[@]}" "$@"; }
 wine() { as_user "$wine64" "$@" </dev/null 2>/dev/null; }
 pulse_pid=
 user_session_end() {
@@ -47,8 +46,9 @@ user_session_end() {
 }
 trap 'user_session_end; e2e_session_home; e2e_cleanup' EXIT
 
-as_user pulseaudio --daemonize=no -n --exit-idle-time=-1 --use-pid-file=no --load=module-native-protocol-unix \
-  --load="module-null-sink sink_name=nullsink" >/dev/null 2>&1 &
+# exec: the PID kept is the sound server's own, not that of a shell waiting for it.
+(exec "${user_env[@]}" pulseaudio --daemonize=no -n --exit-idle-time=-1 --use-pid-file=no \
+   --load=module-native-protocol-unix --load="module-null-sink sink_name=nullsink" >/dev/null 2>&1) &
 pulse_pid=$!
 if [ ! -f "$base/prefix/.torva-ready" ]; then
   e2e_note "creating the Wine prefix of $user in $base/prefix (about 30 s)"
