@@ -1,6 +1,8 @@
 // Reading and replacing the settings file.
 #include "settings/settings_file.h"
 
+#include <utility>
+
 #include "settings/sound_setting.h"
 #include "startup/runtime_error.h"
 
@@ -30,7 +32,43 @@ std::wstring TemporaryPathFor(const std::wstring& path, int attempt) {
   return path + L"." + std::to_wstring(attempt) + L".tmp";
 }
 
+struct Failure {
+  FileStatus status = FileStatus::Ok;
+  std::wstring file;  // the one that failed
+};
+
+// The new content goes to a fresh name beside `path` and is swapped in; a failure leaves `path`
+// as it was and nothing of ours behind.
+Failure Replace(FileSystem& files, const std::wstring& path, const std::string& content) {
+  std::wstring temporary;
+  FileStatus status = FileStatus::AlreadyExists;
+  for (int attempt = 1; attempt <= kTemporaryNames && status == FileStatus::AlreadyExists; ++attempt) {
+    temporary = TemporaryPathFor(path, attempt);
+    status = files.WriteNew(temporary, content);
+  }
+  if (status != FileStatus::Ok) return {status, temporary};
+  if (const FileStatus replaced = files.Replace(temporary, path); replaced != FileStatus::Ok) {
+    files.Remove(temporary);
+    return {replaced, path};
+  }
+  return {};
+}
+
+void ReplaceOrThrow(FileSystem& files, const std::wstring& path, const std::string& content) {
+  if (const Failure failure = Replace(files, path, content); failure.status != FileStatus::Ok) {
+    throw RuntimeError(ErrorFor(failure.status), failure.file);
+  }
+}
+
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+
 }  // namespace
+
+SettingsFiles SettingsFilesFor(std::wstring beside, const std::wstring& userData) {
+  SettingsFiles where{std::move(beside), {}};
+  if (!userData.empty()) where.user = userData + L"\\Torva\\" + kSettingsFileName;
+  return where;
+}
 
 bool ReadSoundSetting(FileSystem& files, const std::wstring& path) {
   std::string content;
@@ -43,18 +81,31 @@ bool ReadSoundSetting(FileSystem& files, const std::wstring& path) {
 }
 
 void WriteSoundSetting(FileSystem& files, const std::wstring& path, bool soundOn) {
+  ReplaceOrThrow(files, path, FormatSoundSetting(soundOn));
+}
+
+bool ReadSoundSetting(FileSystem& files, const SettingsFiles& where) {
+  const bool own = !where.user.empty() && files.Exists(where.user);
+  return ReadSoundSetting(files, own ? where.user : where.beside);
+}
+
+void WriteSoundSetting(FileSystem& files, const SettingsFiles& where, bool soundOn) {
   const std::string content = FormatSoundSetting(soundOn);
-  std::wstring temporary;
-  FileStatus status = FileStatus::AlreadyExists;
-  for (int attempt = 1; attempt <= kTemporaryNames && status == FileStatus::AlreadyExists; ++attempt) {
-    temporary = TemporaryPathFor(path, attempt);
-    status = files.WriteNew(temporary, content);
+  if (!where.user.empty() && files.Exists(where.user)) {
+    ReplaceOrThrow(files, where.user, content);
+    return;
   }
-  if (status != FileStatus::Ok) throw RuntimeError(ErrorFor(status), temporary);
-  if (const FileStatus replaced = files.Replace(temporary, path); replaced != FileStatus::Ok) {
-    files.Remove(temporary);
-    throw RuntimeError(ErrorFor(replaced), path);
+  const Failure beside = Replace(files, where.beside, content);
+  if (beside.status == FileStatus::Ok) return;
+  if (beside.status != FileStatus::AccessDenied || where.user.empty()) {
+    throw RuntimeError(ErrorFor(beside.status), beside.file);
   }
+  const std::wstring folder = FolderOf(where.user);
+  if (const FileStatus created = files.CreateFolder(folder);
+      created != FileStatus::Ok && created != FileStatus::AlreadyExists) {
+    throw RuntimeError(ErrorFor(created), folder);
+  }
+  ReplaceOrThrow(files, where.user, content);
 }
 
 }  // namespace torva

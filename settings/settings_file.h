@@ -29,7 +29,22 @@ class FileSystem {
   // Replaces `target` by `source` in one step: afterwards `target` is wholly the old or the new file.
   virtual FileStatus Replace(const std::wstring& source, const std::wstring& target) = 0;
   virtual void Remove(const std::wstring& path) = 0;
+  // Whether anything, file or directory, has that name.
+  virtual bool Exists(const std::wstring& path) = 0;
+  // Creates the directory `path` in an existing parent; AlreadyExists when it is there.
+  virtual FileStatus CreateFolder(const std::wstring& path) = 0;
 };
+
+// Where the setting lives. A copy installed for every user sits in a folder that only administrators
+// may change, so each user may need a settings file of their own: it lives in the folder the system
+// keeps for the user's application data, and once it exists it is the one that counts.
+struct SettingsFiles {
+  std::wstring beside;  // torva.txt beside the program
+  std::wstring user;    // <user's application data>\Torva\torva.txt; empty where there is no such folder
+};
+
+// `userData` is the user's application data folder as the system names it, or empty.
+SettingsFiles SettingsFilesFor(std::wstring beside, const std::wstring& userData);
 
 // Throws RuntimeError naming `path`: FileNotFound when it is missing, InputPastEndOfFile when it
 // holds fewer than two fields, and the matching error when it cannot be read.
@@ -40,5 +55,15 @@ bool ReadSoundSetting(FileSystem& files, const std::wstring& path);
 // there before under any other name is never touched. Throws RuntimeError naming the file that
 // failed: the new one when it cannot be written, `path` when it cannot be replaced.
 void WriteSoundSetting(FileSystem& files, const std::wstring& path, bool soundOn);
+
+// The user's own file if it exists, else the one beside the program; throws as above, naming the
+// file it read.
+bool ReadSoundSetting(FileSystem& files, const SettingsFiles& where);
+
+// Rewrites the user's own file if it exists. Otherwise rewrites the one beside the program, and only
+// where that folder or file refuses the write (no rights, read-only) writes the user's own instead,
+// creating its folder, without a word. Every other failure throws as above, naming the file that
+// failed; each file is replaced in the same never half-written way.
+void WriteSoundSetting(FileSystem& files, const SettingsFiles& where, bool soundOn);
 
 }  // namespace torva

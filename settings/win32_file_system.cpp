@@ -104,14 +104,45 @@ FileStatus Win32FileSystem::Replace(const std::wstring& source, const std::wstri
 
 void Win32FileSystem::Remove(const std::wstring& path) { DeleteFileW(path.c_str()); }
 
+bool Win32FileSystem::Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+FileStatus Win32FileSystem::CreateFolder(const std::wstring& path) {
+  return CreateDirectoryW(path.c_str(), nullptr) ? FileStatus::Ok : StatusFromLastError();
+}
+
+namespace {
+
+// The user's roaming application data folder as the logon session names it. Read from the
+// environment rather than asked of the shell: the show loads shell32 only when a click needs it,
+// and the folder the shell would report (also a redirected one) is the one this variable holds.
+std::wstring UserDataFolder() {
+  std::wstring folder(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetEnvironmentVariableW(L"APPDATA", folder.data(), static_cast<DWORD>(folder.size()));
+    if (length < folder.size()) {
+      folder.resize(length);
+      return folder;
+    }
+    folder.resize(length);
+  }
+}
+
+SettingsFiles ProgramSettingsFiles() {
+  return SettingsFilesFor(ProgramFile(kSettingsFileName), UserDataFolder());
+}
+
+}  // namespace
+
 bool ReadProgramSoundSetting() {
   Win32FileSystem files;
-  return ReadSoundSetting(files, ProgramFile(kSettingsFileName));
+  return ReadSoundSetting(files, ProgramSettingsFiles());
 }
 
 void WriteProgramSoundSetting(bool soundOn) {
   Win32FileSystem files;
-  WriteSoundSetting(files, ProgramFile(kSettingsFileName), soundOn);
+  WriteSoundSetting(files, ProgramSettingsFiles(), soundOn);
 }
 
 }  // namespace torva

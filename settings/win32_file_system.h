@@ -11,9 +11,12 @@ class Win32FileSystem final : public FileSystem {
   FileStatus WriteNew(const std::wstring& path, std::string_view bytes) override;
   FileStatus Replace(const std::wstring& source, const std::wstring& target) override;
   void Remove(const std::wstring& path) override;
+  bool Exists(const std::wstring& path) override;
+  FileStatus CreateFolder(const std::wstring& path) override;
 };
 
-// The settings file beside the executable, read and written through Win32FileSystem.
+// The settings file beside the executable, or the user's own (see SettingsFiles), read and written
+// through Win32FileSystem.
 bool ReadProgramSoundSetting();
 void WriteProgramSoundSetting(bool soundOn);
 

@@ -2,9 +2,9 @@
 # Builds the release from the shipped 32-bit build: build/release/ then holds the installer
 # torva-<version>.msi, torva-<version>-win32.zip (the three files and a README.txt, for installing by
 # hand) and SHA256SUMS. The version is the CMake project's.
-#   tools/release.sh [--version <x.y.z>] [--out <dir>] [--no-build]
+#   tools/release.sh [--version <x.y.z>] [--out <dir>] [--no-build] [--build <dir>]
 # --version packages the same build under another version number and --no-build packages the build
-# as it is; the installer test uses both to make an older package to upgrade from.
+# as it is; --build packages another win32 build directory (the installer test's older build).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$root/build/release
@@ -16,11 +16,12 @@ while [ $# -gt 0 ]; do
     --version) version=$2; shift 2 ;;
     --out) out=$2; shift 2 ;;
     --no-build) build_first=no; shift ;;
-    *) echo "usage: tools/release.sh [--version <x.y.z>] [--out <dir>] [--no-build]" >&2; exit 2 ;;
+    --build) build=$(cd "$2" && pwd); build_first=no; shift 2 ;;
+    *) echo "usage: tools/release.sh [--version <x.y.z>] [--out <dir>] [--no-build] [--build <dir>]" >&2; exit 2 ;;
   esac
 done
 
-build=$root/build/win32
+build=${build:-$root/build/win32}
 if [ $build_first = yes ]; then
   (cd "$root" && cmake --preset win32 >/dev/null && cmake --build --preset win32 --target torva >/dev/null)
 fi
@@ -33,14 +34,18 @@ stage=$out/stage
 rm -rf "$stage"
 mkdir -p "$stage/zip"
 cp "$build/torva.scr" "$root/resources/torva.mpg" "$root/resources/torva.txt" "$root/resources/torva.ico" "$stage/"
+# The settings file a first install with SOUND=1 puts in place.
+sed '2s/.*/1\r/' "$root/resources/torva.txt" >"$stage/torva-sound-on.txt"
 
 msi=torva-$version.msi
-(cd "$stage" && wixl -D Version="$version" -o "$out/$msi" "$root/installer/torva.wxs" 2>&1) |
-  grep -v "has no property named 'NeverOverwrite'" | grep . >&2 || true
+(cd "$stage" && wixl -D Version="$version" -o "$out/$msi" "$root/installer/torva.wxs")
 [ -f "$out/$msi" ] || { echo "release: wixl made no $msi" >&2; exit 1; }
-# wixl drops the component attribute that keeps a file already present (only a warning, above); set
-# it in the package itself, or an upgrade would put "sound off" back over the user's choice.
-msibuild "$out/$msi" -q "UPDATE \`Component\` SET \`Attributes\` = 128 WHERE \`Component\` = 'Settings'"
+# What wixl cannot write, set in the tables; the file's version is the one the program itself carries.
+file_version=$(sed -n 's/^#define TORVA_VERSION_\(MAJOR\|MINOR\|PATCH\) \(.*\)$/\2/p' "$build/generated/version.h" |
+  paste -sd. -).0
+grep -v -e '^--' -e '^$' "$root/installer/tables.sql" |
+  sed "s/@VERSION@/$version/g; s/@FILE_VERSION@/$file_version/g" |
+  while IFS= read -r statement; do msibuild "$out/$msi" -q "$statement"; done
 
 zip=torva-$version-win32.zip
 cp "$stage/torva.scr" "$stage/torva.mpg" "$stage/torva.txt" "$stage/zip/"

@@ -274,3 +274,22 @@ trap 'e2e_session_home; e2e_cleanup' EXIT
 # A run stopped from outside must leave the session where it found it too.
 trap 'exit 143' TERM
 trap 'exit 130' INT
+
+# The installer tests. The version this build carries, and the release package of this same tree
+# built once more as the version before it (in build/win32-previous, kept between runs), put into
+# `out`; prints that package's path. Its torva.scr differs from this build's in its version at least.
+e2e_version() { sed -n 's/^#define TORVA_VERSION_STRING "\(.*\)"$/\1/p' "$e2e_staged/generated/version.h"; }
+e2e_older_package() {
+  local out=$1 major minor patch previous build="$torva_root/build/win32-previous"
+  IFS=. read -r major minor patch <<<"$(e2e_version)"
+  if [ "$patch" -gt 0 ]; then previous=$major.$minor.$((patch - 1))
+  elif [ "$minor" -gt 0 ]; then previous=$major.$((minor - 1)).0
+  else previous=$((major - 1)).0.0; fi
+  (cd "$torva_root" && cmake --preset win32 -B "$build" -DTORVA_VERSION_OVERRIDE="$previous" >/dev/null &&
+     cmake --build "$build" --target torva >/dev/null) || e2e_fail "cannot build this tree as $previous"
+  cmp -s "$build/torva.scr" "$e2e_scr" && e2e_fail "the build as $previous is byte for byte this one"
+  "$torva_root/tools/release.sh" --build "$build" --out "$out" >/dev/null || e2e_fail "cannot package $previous"
+  echo "$out/torva-$previous.msi"
+}
+# msiexec's exit code as a Unix process reports it: its low byte.
+e2e_msi_refused=$((1603 % 256))

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -16,12 +17,16 @@ namespace {
 
 const std::wstring kPath = L"C:\\Saver\\torva.txt";
 
-// An in-memory disk whose next write or replace can be made to fail. Directories only take names.
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+
+// An in-memory disk whose next write or replace can be made to fail. Directories only take names;
+// a file can be created only in one of them, and not in one that is read-only.
 class FakeFileSystem final : public FileSystem {
  public:
   std::map<std::wstring, std::string> files;
-  std::set<std::wstring> directories;
-  std::optional<FileStatus> readFailure, writeFailure, replaceFailure;
+  std::set<std::wstring> directories = {FolderOf(kPath)};
+  std::set<std::wstring> readOnly;  // files and directories
+  std::optional<FileStatus> readFailure, writeFailure, replaceFailure, createFailure;
   bool everyNameTaken = false;
 
   FileStatus ReadAll(const std::wstring& path, std::string& content) override {
@@ -32,18 +37,29 @@ class FakeFileSystem final : public FileSystem {
     return FileStatus::Ok;
   }
   FileStatus WriteNew(const std::wstring& path, std::string_view bytes) override {
-    if (everyNameTaken || files.count(path) || directories.count(path)) return FileStatus::AlreadyExists;
+    if (everyNameTaken || Exists(path)) return FileStatus::AlreadyExists;
+    if (!directories.count(FolderOf(path))) return FileStatus::PathNotFound;
+    if (readOnly.count(FolderOf(path))) return FileStatus::AccessDenied;
     if (writeFailure) return *writeFailure;
     files[path] = std::string(bytes);
     return FileStatus::Ok;
   }
   FileStatus Replace(const std::wstring& source, const std::wstring& target) override {
     if (replaceFailure) return *replaceFailure;
+    if (readOnly.count(target) || readOnly.count(FolderOf(target))) return FileStatus::AccessDenied;
     files[target] = files.at(source);
     files.erase(source);
     return FileStatus::Ok;
   }
   void Remove(const std::wstring& path) override { files.erase(path); }
+  bool Exists(const std::wstring& path) override { return files.count(path) || directories.count(path); }
+  FileStatus CreateFolder(const std::wstring& path) override {
+    if (createFailure) return *createFailure;
+    if (Exists(path)) return FileStatus::AlreadyExists;
+    if (!directories.count(FolderOf(path))) return FileStatus::PathNotFound;
+    directories.insert(path);
+    return FileStatus::Ok;
+  }
 };
 
 // The error that `action` throws; the report must name `subject`, the file that failed.
@@ -111,7 +127,7 @@ TEST(WriteSoundSetting, NamesAlreadyTakenArePassedOverAndLeftAlone) {
       {kPath + L".new", "mine"}, {kPath + L".1.tmp", "mine too"}};
   disk.files = theirs;
   disk.files[kPath] = FormatSoundSetting(true);
-  disk.directories = {kPath + L".2.tmp"};
+  disk.directories.insert(kPath + L".2.tmp");
   WriteSoundSetting(disk, kPath, false);
   auto expected = theirs;
   expected[kPath] = FormatSoundSetting(false);
@@ -160,6 +176,126 @@ INSTANTIATE_TEST_SUITE_P(Steps, WriteSoundSettingFailure, testing::Values(
     WriteFailureCase{false, FileStatus::SharingViolation, ErrorCode::PermissionDenied},
     WriteFailureCase{false, FileStatus::AccessDenied, ErrorCode::PathFileAccessError},
     WriteFailureCase{false, FileStatus::IoError, ErrorCode::DeviceIoError}));
+
+
+// A copy installed for every user: the program's folder refuses a standard user's writes, so each
+// user's choice goes to a file of their own, which from then on is the one read and rewritten.
+const std::wstring kUserData = L"C:\\Users\\me\\AppData\\Roaming";
+const SettingsFiles kWhere = SettingsFilesFor(kPath, kUserData);
+const std::wstring kUserFile = kUserData + L"\\Torva\\torva.txt";
+
+FakeFileSystem DiskWithUserData() {
+  FakeFileSystem disk;
+  disk.directories.insert(kUserData);
+  disk.files[kPath] = FormatSoundSetting(false);
+  return disk;
+}
+
+TEST(SettingsFiles, TheUsersOwnFileLivesInTheirApplicationData) {
+  EXPECT_EQ(kWhere.beside, kPath);
+  EXPECT_EQ(kWhere.user, kUserFile);
+  EXPECT_EQ(SettingsFilesFor(kPath, L"").user, L"") << "no folder for the user's data, no file of their own";
+}
+
+TEST(ReadSoundSetting, TheUsersOwnFileCountsOnceItExists) {
+  FakeFileSystem disk = DiskWithUserData();
+  EXPECT_FALSE(ReadSoundSetting(disk, kWhere)) << "no file of their own: the one beside the program";
+  disk.files[kUserFile] = FormatSoundSetting(true);
+  EXPECT_TRUE(ReadSoundSetting(disk, kWhere));
+  EXPECT_FALSE(ReadSoundSetting(disk, SettingsFilesFor(kPath, L"")));
+  // A broken file of their own is reported, not passed over for the program's.
+  disk.files[kUserFile] = kSettingsHeader;
+  EXPECT_EQ(CodeOf([&] { ReadSoundSetting(disk, kWhere); }, kUserFile), ErrorCode::InputPastEndOfFile);
+}
+
+struct PlaceCase {
+  const char* name;
+  std::function<void(FakeFileSystem&)> arrange;
+  std::map<std::wstring, std::string> expected;  // every file afterwards
+};
+
+class WriteSoundSettingPlace : public testing::TestWithParam<PlaceCase> {};
+
+TEST_P(WriteSoundSettingPlace, WritesExactlyOneFileAndLeavesNothingElse) {
+  FakeFileSystem disk = DiskWithUserData();
+  GetParam().arrange(disk);
+  WriteSoundSetting(disk, kWhere, true);
+  EXPECT_EQ(disk.files, GetParam().expected);
+}
+
+const std::string kOn = FormatSoundSetting(true);
+const std::string kOff = FormatSoundSetting(false);
+
+INSTANTIATE_TEST_SUITE_P(Settings, WriteSoundSettingPlace, testing::Values(
+    PlaceCase{"BesideTheProgramWhereItsFolderTakesWrites", [](FakeFileSystem&) {},
+              {{kPath, kOn}}},
+    PlaceCase{"TheUsersOwnWhereItExists",
+              [](FakeFileSystem& disk) {
+                disk.directories.insert(FolderOf(kUserFile));
+                disk.files[kUserFile] = kOff;
+              },
+              {{kPath, kOff}, {kUserFile, kOn}}},
+    PlaceCase{"TheUsersOwnWhereTheProgramsFolderIsReadOnly",
+              [](FakeFileSystem& disk) { disk.readOnly.insert(FolderOf(kPath)); },
+              {{kPath, kOff}, {kUserFile, kOn}}},
+    PlaceCase{"TheUsersOwnWhereTheProgramsFileIsReadOnly",
+              [](FakeFileSystem& disk) { disk.readOnly.insert(kPath); },
+              {{kPath, kOff}, {kUserFile, kOn}}},
+    PlaceCase{"TheUsersOwnInTheFolderThatIsThere",
+              [](FakeFileSystem& disk) {
+                disk.readOnly.insert(FolderOf(kPath));
+                disk.directories.insert(FolderOf(kUserFile));
+              },
+              {{kPath, kOff}, {kUserFile, kOn}}}),
+    [](const testing::TestParamInfo<PlaceCase>& param) { return param.param.name; });
+
+struct RefusalCase {
+  const char* name;
+  std::function<void(FakeFileSystem&)> arrange;
+  SettingsFiles where;
+  ErrorCode expected;
+  std::wstring failed;
+};
+
+class WriteSoundSettingRefusal : public testing::TestWithParam<RefusalCase> {};
+
+// Only a folder or file that refuses the write moves the setting to the user's own file; anything
+// else is reported as it always was, naming the file that failed, and changes nothing.
+TEST_P(WriteSoundSettingRefusal, IsReportedNamingTheFileAndChangesNothing) {
+  FakeFileSystem disk = DiskWithUserData();
+  GetParam().arrange(disk);
+  const auto before = disk.files;
+  const auto foldersBefore = disk.directories;
+  EXPECT_EQ(CodeOf([&] { WriteSoundSetting(disk, GetParam().where, true); }, GetParam().failed),
+            GetParam().expected);
+  EXPECT_EQ(disk.files, before);
+  EXPECT_EQ(disk.directories, foldersBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, WriteSoundSettingRefusal, testing::Values(
+    RefusalCase{"DiskFullBesideTheProgram",
+                [](FakeFileSystem& disk) { disk.writeFailure = FileStatus::DiskFull; },
+                kWhere, ErrorCode::DiskFull, kPath + L".1.tmp"},
+    RefusalCase{"ProgramFileHeldOpen",
+                [](FakeFileSystem& disk) { disk.replaceFailure = FileStatus::SharingViolation; },
+                kWhere, ErrorCode::PermissionDenied, kPath},
+    RefusalCase{"ReadOnlyFolderAndNoFolderForTheUsersData",
+                [](FakeFileSystem& disk) { disk.readOnly.insert(FolderOf(kPath)); },
+                SettingsFilesFor(kPath, L""), ErrorCode::PathFileAccessError, kPath + L".1.tmp"},
+    RefusalCase{"ReadOnlyFolderAndTheUsersDataFolderGone",
+                [](FakeFileSystem& disk) {
+                  disk.readOnly.insert(FolderOf(kPath));
+                  disk.directories.erase(kUserData);
+                },
+                kWhere, ErrorCode::PathNotFound, FolderOf(kUserFile)},
+    RefusalCase{"TheUsersOwnFileReadOnly",
+                [](FakeFileSystem& disk) {
+                  disk.directories.insert(FolderOf(kUserFile));
+                  disk.files[kUserFile] = kOff;
+                  disk.readOnly.insert(kUserFile);
+                },
+                kWhere, ErrorCode::PathFileAccessError, kUserFile}),
+    [](const testing::TestParamInfo<RefusalCase>& param) { return param.param.name; });
 
 }  // namespace
 }  // namespace torva

@@ -224,10 +224,34 @@ TEST(ConfigDialog, KeyboardWorksAsInAnyDialog) {
   EXPECT_EQ(open.directory.Read(L"torva.txt"), kSoundOff);
 }
 
-TEST(ConfigDialog, UnwritableFileIsReportedAndKeepsItsOldBytes) {
+// A copy in a folder that the user may not change (the installer's copy for every user): the
+// choice goes, without a word, to a settings file of the user's own, which the next start reads.
+TEST(ConfigDialog, ReadOnlySettingsFileMovesTheChoiceToTheUsersOwnFile) {
   OpenDialog open(kSoundOn);
   ASSERT_TRUE(open.dialog) << "no settings dialog";
   const std::wstring file = open.directory.File(L"torva.txt");
+  ASSERT_TRUE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
+  SendMessageW(open.Control(IDC_SOUND_OFF), BM_CLICK, 0, 0);
+  PostMessageW(open.Control(IDC_CMD_CLOSE), BM_CLICK, 0, 0);
+  EXPECT_EQ(open.saver->WaitForExit(kPatience), DWORD{0}) << "a report, or no end";
+  EXPECT_EQ(open.directory.Read(L"torva.txt"), kSoundOn);
+  EXPECT_EQ(open.directory.ReadUserFile(L"torva.txt"), kSoundOff);
+  EXPECT_EQ(Sorted(open.directory.FileNames()), (std::vector<std::wstring>{L"torva.scr", L"torva.txt"}));
+
+  SaverProcess again(open.directory, L"/c");
+  const HWND dialog = again.WaitForWindow(IsConfigDialog, kPatience);
+  ASSERT_TRUE(dialog) << "no settings dialog the second time";
+  EXPECT_TRUE(IsChecked(dialog, IDC_SOUND_OFF)) << "the user's own file is the one read";
+  PostMessageW(dialog, WM_CLOSE, 0, 0);
+  EXPECT_EQ(again.WaitForExit(kPatience), DWORD{0});
+}
+
+// Any other failure is reported as always, naming the file: here the user's own, read-only.
+TEST(ConfigDialog, UnwritableFileIsReportedAndKeepsItsOldBytes) {
+  OpenDialog open(kSoundOff);
+  ASSERT_TRUE(open.dialog) << "no settings dialog";
+  open.directory.WriteUserFile(L"torva.txt", kSoundOn);
+  const std::wstring file = open.directory.UserFile(L"torva.txt");
   ASSERT_TRUE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
   SendMessageW(open.Control(IDC_SOUND_OFF), BM_CLICK, 0, 0);
   // Posted: the report is modal, so a sent click would not return until it is closed.
@@ -241,7 +265,8 @@ TEST(ConfigDialog, UnwritableFileIsReportedAndKeepsItsOldBytes) {
   const auto exitCode = open.saver->WaitForExit(kPatience);
   ASSERT_TRUE(exitCode) << "still running after the report";
   EXPECT_NE(*exitCode, DWORD{0});
-  EXPECT_EQ(open.directory.Read(L"torva.txt"), kSoundOn);
+  EXPECT_EQ(open.directory.ReadUserFile(L"torva.txt"), kSoundOn);
+  EXPECT_EQ(open.directory.Read(L"torva.txt"), kSoundOff);
   EXPECT_EQ(Sorted(open.directory.FileNames()), (std::vector<std::wstring>{L"torva.scr", L"torva.txt"}));
 }
 

@@ -6,6 +6,41 @@
 namespace torva::testing {
 namespace {
 
+std::optional<std::string> ReadBytes(const std::wstring& path) {
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string content;
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) content.append(buffer, read);
+  CloseHandle(file);
+  return content;
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  ASSERT_EQ(written, bytes.size());
+}
+
+void DeleteFilesIn(const std::wstring& directory) {
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW((directory + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    const std::wstring file = directory + L"\\" + found.cFileName;
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(file.c_str());
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
 std::wstring ModuleDirectory() {
   wchar_t path[MAX_PATH * 4] = {};
   GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
@@ -24,6 +59,9 @@ ProgramDirectory::ProgramDirectory() {
     path_ = std::wstring(temp) + L"torva-test-" + std::to_wstring(attempt);
     if (CreateDirectoryW(path_.c_str(), nullptr)) break;
   }
+  // Beside the program, but a directory: FileNames() does not list it.
+  userData_ = path_ + L"\\AppData";
+  CreateDirectoryW(userData_.c_str(), nullptr);
   const std::wstring saver = BuildDirectory() + L"\\torva.scr";
   if (!CopyFileW(saver.c_str(), File(L"torva.scr").c_str(), FALSE)) {
     ADD_FAILURE() << "cannot copy torva.scr from the build directory";
@@ -31,34 +69,29 @@ ProgramDirectory::ProgramDirectory() {
 }
 
 ProgramDirectory::~ProgramDirectory() {
-  for (const auto& name : FileNames()) {
-    const std::wstring file = File(name);
-    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(file.c_str());
-  }
+  const std::wstring userFolder = userData_ + L"\\Torva";
+  DeleteFilesIn(userFolder);
+  RemoveDirectoryW(userFolder.c_str());
+  RemoveDirectoryW(userData_.c_str());
+  DeleteFilesIn(path_);
   RemoveDirectoryW(path_.c_str());
 }
 
 void ProgramDirectory::Write(const std::wstring& name, const std::string& bytes) const {
-  const HANDLE file = CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  ASSERT_EQ(written, bytes.size());
+  WriteBytes(File(name), bytes);
 }
 
 std::optional<std::string> ProgramDirectory::Read(const std::wstring& name) const {
-  const HANDLE file = CreateFileW(File(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string content;
-  char buffer[4096];
-  DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) content.append(buffer, read);
-  CloseHandle(file);
-  return content;
+  return ReadBytes(File(name));
+}
+
+void ProgramDirectory::WriteUserFile(const std::wstring& name, const std::string& bytes) const {
+  CreateDirectoryW((userData_ + L"\\Torva").c_str(), nullptr);
+  WriteBytes(UserFile(name), bytes);
+}
+
+std::optional<std::string> ProgramDirectory::ReadUserFile(const std::wstring& name) const {
+  return ReadBytes(UserFile(name));
 }
 
 void ProgramDirectory::CopyFromBuild(const std::wstring& name) const {
@@ -80,6 +113,9 @@ std::vector<std::wstring> ProgramDirectory::FileNames() const {
 
 SaverProcess::SaverProcess(const ProgramDirectory& directory, const std::wstring& arguments) {
   std::wstring commandLine = L"\"" + directory.File(L"torva.scr") + L"\" " + arguments;
+  // Inherited by the saver: it looks for a settings file of the user's own there, and no test may
+  // see one that another test, or a run of the real program, left in the prefix's own folder.
+  SetEnvironmentVariableW(L"APPDATA", directory.UserData().c_str());
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,

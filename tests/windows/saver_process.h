@@ -22,7 +22,8 @@ inline constexpr char kSoundOff[] = "Sound Config file for torva screensaver\r\n
 // The directory holding the built torva.scr, torva.txt and torva.mpg (where the tests run from).
 std::wstring BuildDirectory();
 
-// A fresh temporary directory with a copy of torva.scr and none of its files; removed afterwards.
+// A fresh temporary directory with a copy of torva.scr and none of its files, and an empty
+// application data folder for the user the saver runs as; removed afterwards.
 class ProgramDirectory {
  public:
   ProgramDirectory();
@@ -38,8 +39,15 @@ class ProgramDirectory {
   void CopyFromBuild(const std::wstring& name) const;
   std::vector<std::wstring> FileNames() const;
 
+  // The folder the saver is told is the user's application data, and a file of theirs in it.
+  const std::wstring& UserData() const { return userData_; }
+  std::wstring UserFile(const std::wstring& name) const { return userData_ + L"\\Torva\\" + name; }
+  void WriteUserFile(const std::wstring& name, const std::string& bytes) const;
+  std::optional<std::string> ReadUserFile(const std::wstring& name) const;
+
  private:
   std::wstring path_;
+  std::wstring userData_;
 };
 
 // The saver process, ended by the destructor if a test leaves it running.

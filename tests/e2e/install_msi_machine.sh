@@ -1,0 +1,235 @@
+#!/usr/bin/env bash
+# The release's installer for the whole machine, as an organisation deploys it (ALLUSERS=1), then
+# used by a standard user. Wine grants every Windows user administrator rights and root ignores Unix
+# permissions, so a Unix user that the test creates runs it all, with a Wine prefix and a sound server
+# of its own, and the installed folder is made read-only on the Unix side: it then refuses writes as
+# Program Files refuses a standard user's. Checked: where the files go and what changes in the
+# profile and registry, the older version refused, an upgrade from an older build, Settings saving
+# into the user's own file, the show reading it, and an uninstall that leaves only that file.
+#   install_msi_machine.sh <torva.scr> <resources> <screenshots> <release directory>
+release=$4
+no_32bit=${TORVA_WINE_SKIP:-}
+unset TORVA_WINE_SKIP
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+version=$(e2e_version)
+msi=$release/torva-$version.msi
+[ -f "$msi" ] || e2e_skip "no $msi: build the release first (tools/release.sh)"
+[ "$(id -u)" = 0 ] || e2e_skip "the standard user this test runs as can only be created by root"
+command -v useradd >/dev/null && command -v setpriv >/dev/null || e2e_skip "no useradd or setpriv"
+
+user=torva-test
+id -u "$user" >/dev/null 2>&1 ||
+  useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user" ||
+  e2e_fail "cannot create the user $user"
+# The user's Wine prefix is kept between runs, as the caller's is: its first start takes half a minute.
+base=$torva_root/build/wine/standard-user
+mkdir -p "$base/prefix" "$base/home"
+[ "$(stat -c %U "$base/prefix")" = "$user" ] || chown -R "$user:" "$base"
+run=$(mktemp -d /tmp/torva-user.XXXXXX)
+mkdir -p "$run/xdg" "$run/packages"
+chown -R "$user:" "$run"
+chmod 700 "$run/xdg"
+
+user_env=(setpriv --reuid="$user" --regid="$user" --init-groups env -i PATH=/usr/bin:/bin HOME="$base/home"
+          WINEPREFIX="$base/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+          DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$run/xdg")
+as_user() { "${user_env[@]}" "$@"; }
+wine() { as_user "$wine64" "$@" </dev/null 2>/dev/null; }
+pulse_pid=
+user_session_end() {
+  as_user "$wineserver" -k >/dev/null 2>&1 || true
+  [ -z "$pulse_pid" ] || { kill "$pulse_pid" 2>/dev/null; wait "$pulse_pid" 2>/dev/null || true; }
+  local folder="$base/prefix/drive_c/Program Files (x86)/Torva"
+  [ ! -d "$folder" ] || chmod -R u+w "$folder"
+  rm -rf "$run"
+}
+trap 'user_session_end; e2e_session_home; e2e_cleanup' EXIT
+
+# exec: the PID kept is the sound server's own, not that of a shell waiting for it.
+(exec "${user_env[@]}" pulseaudio --daemonize=no -n --exit-idle-time=-1 --use-pid-file=no \
+   --load=module-native-protocol-unix --load="module-null-sink sink_name=nullsink" >/dev/null 2>&1) &
+pulse_pid=$!
+if [ ! -f "$base/prefix/.torva-ready" ]; then
+  e2e_note "creating the Wine prefix of $user in $base/prefix (about 30 s)"
+  wine wineboot -u >/dev/null
+  wine regedit /S "Z:${torva_root//\//\\}\\tools\\wine-prefix.reg"
+  as_user "$wineserver" -w
+  cp /usr/share/wine/fonts/*.ttf "$base/prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+  chown -R "$user:" "$base/prefix/drive_c/windows/Fonts"
+  as_user touch "$base/prefix/.torva-ready"
+fi
+tries=0
+until as_user pactl info >/dev/null 2>&1; do
+  tries=$((tries + 1))
+  [ $tries -gt 100 ] && e2e_fail "the sound server of $user did not start"
+  sleep 0.1
+done
+as_user "$wineserver" -p >/dev/null 2>&1 || true
+wine cmd /c exit
+
+old_msi=$(e2e_older_package "$e2e_work/previous")
+previous=$(basename "$old_msi" .msi | sed 's/^torva-//')
+cp "$msi" "$old_msi" "$run/packages/"
+chmod -R a+rX "$run/packages"
+package() { echo "Z:${run//\//\\}\\packages\\torva-$1.msi"; }
+msiexec() {
+  local status=0
+  wine msiexec "$@" /qn || status=$?
+  [ $status = 0 ] || e2e_fail "msiexec $* exited $status"
+}
+reg_value() { wine reg query "$1" /v "$2" "${@:3}" | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
+sound_file() { printf 'Sound Config file for torva screensaver\r\n%s\r\n' "$1"; }
+products() {
+  wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s /reg:32 | tr -d '\r' |
+    awk -F'\\' '/^HKEY/ { key = $NF } /DisplayName.*Torva/ { torva[key] = 1 }
+                /DisplayVersion/ { version[key] = $0; sub(/.*REG_SZ */, "", version[key]) }
+                END { for (k in torva) print k, version[k] }'
+}
+unix_path() { as_user "$wine64" winepath -u "$1" 2>/dev/null; }
+
+folder='C:\Program Files (x86)\Torva'
+folder_unix=$(unix_path "$folder")
+appdata=$(wine cmd /c echo %APPDATA% | tr -d '\r')
+own_file_unix=$(unix_path "$appdata\\Torva\\torva.txt")
+
+# The files of the user's drive C: and its registry, one "key | line" per value so that a change
+# shows with its key; Wine's own session state left out.
+snapshot() {
+  local name=$1 hive
+  (cd "$base/prefix/drive_c" && find . -path ./windows/temp -prune -o -path ./users/*/Temp -prune -o \
+     ! -path ./windows/Installer -print | sort) >"$e2e_work/$name.files"
+  for hive in HKEY_CURRENT_USER 'HKEY_LOCAL_MACHINE\Software'; do
+    wine regedit /E "Z:${run//\//\\}\\export.reg" "$hive"
+    iconv -f UTF-16 -t UTF-8 "$run/export.reg" | tr -d '\r' |
+      awk '/^\[/ { key = $0; wine = index(key, "[HKEY_CURRENT_USER\\Software\\Wine") == 1 }
+           NF && !wine { print key " | " $0 }'
+  done | sort >"$e2e_work/$name.keys"
+}
+added() { comm -13 "$e2e_work/$1" "$e2e_work/$2"; }
+
+# A run that failed half-way may have left a Torva installed, or the user's own settings file.
+while read -r product _; do
+  [ -n "$product" ] && { wine msiexec /x "$product" /qn || true; }
+done < <(products)
+rm -rf "$(dirname "$own_file_unix")"
+snapshot before
+
+# For the machine: into Program Files, the Apps entry and the folder in the machine's registry, and
+# nothing in any user's profile or HKCU.
+msiexec /i "$(package "$version")" ALLUSERS=1
+for file in torva.scr torva.mpg torva.txt; do
+  [ -f "$folder_unix/$file" ] || e2e_fail "no $file in $folder"
+done
+[ "$(products)" = "$(msiinfo export "$msi" Property | tr -d '\r' | awk -F'\t' '$1 == "ProductCode" { print $2 }') $version" ] ||
+  e2e_fail "installed products: $(products)"
+snapshot machine
+# What the install added, kept beside the screenshots for people to read.
+added before.files machine.files >"$e2e_shots/install-machine-files.txt"
+added before.keys machine.keys >"$e2e_shots/install-machine-registry.txt"
+e2e_note "files added: $(tr '\n' ' ' <"$e2e_shots/install-machine-files.txt")"
+e2e_note "registry: $(wc -l <"$e2e_shots/install-machine-registry.txt") values added under $(cut -d' ' -f1 "$e2e_shots/install-machine-registry.txt" | sort -u | wc -l) keys ($e2e_shots/install-machine-registry.txt)"
+grep '^\./users/' "$e2e_shots/install-machine-files.txt" && e2e_fail "the machine's install wrote into a user's profile"
+grep '^\[HKEY_CURRENT_USER' "$e2e_shots/install-machine-registry.txt" && e2e_fail "the machine's install wrote into HKCU"
+[ -z "$(reg_value 'HKCU\Control Panel\Desktop' SCRNSAVE.EXE)" ] || e2e_fail "the machine's install chose a saver"
+[ "$(reg_value 'HKLM\Software\Torva' Folder /reg:32)" = "$folder\\" ] || e2e_fail "the machine's folder is not recorded"
+
+# An older version is refused for the machine too.
+status=0
+wine msiexec /i "$(package "$previous")" ALLUSERS=1 /qn || status=$?
+[ "$status" = "$e2e_msi_refused" ] || e2e_fail "installing $previous over $version exited $status"
+cmp -s "$folder_unix/torva.scr" "$e2e_scr" || e2e_fail "the refused downgrade changed torva.scr"
+e2e_note "$previous over $version for the machine: refused (1603)"
+
+msiexec /x "$(package "$version")"
+snapshot removed
+[ ! -e "$folder_unix" ] || e2e_fail "uninstalling left $folder"
+[ -z "$(products)" ] || e2e_fail "uninstalling left the product: $(products)"
+diff "$e2e_work/before.files" "$e2e_work/removed.files" >"$e2e_work/left" ||
+  e2e_fail "the uninstall left behind files: $(grep '^[<>]' "$e2e_work/left" | head -n 20)"
+# The installer service keeps the empty roots of its own registration once it has been used.
+added before.keys removed.keys |
+  grep -v '^\(\[[^]]*\]\) | \1$' >"$e2e_work/left" && e2e_fail "the uninstall left behind values: $(head -n 20 "$e2e_work/left")"
+added before.keys removed.keys | cut -d' ' -f1 | grep -iv '\\Installer\(\\\(Features\|Products\|UpgradeCodes\|UserData\|S-1-5-18\|Components\)\)*\]$' >"$e2e_work/left" &&
+  e2e_fail "the uninstall left behind keys: $(head -n 20 "$e2e_work/left")"
+comm -23 "$e2e_work/before.keys" "$e2e_work/removed.keys" | grep . && e2e_fail "the uninstall removed what was there before"
+e2e_note "uninstalled: files and registry as before, but for the empty roots the installer service keeps"
+
+# An upgrade from the older build, for the machine.
+msiexec /i "$(package "$previous")" ALLUSERS=1
+msiexec /i "$(package "$version")" ALLUSERS=1
+cmp -s "$folder_unix/torva.scr" "$e2e_scr" || e2e_fail "the upgrade did not install this build's torva.scr"
+[ "$(products | wc -l)" = 1 ] && [ "$(products | cut -d' ' -f2)" = "$version" ] || e2e_fail "after the upgrade: $(products)"
+e2e_note "upgraded $previous to $version for the machine: this build's torva.scr, one product"
+
+if [ -z "$no_32bit" ]; then
+  chmod -R a-w "$folder_unix"
+  installed_settings=$(sha256sum <"$folder_unix/torva.txt")
+  user_start() {
+    local dir=$1 switch=$2
+    (
+      as_user "$wine64" "$folder\\torva.scr" "$switch" </dev/null >/dev/null 2>&1 &
+      echo $! >"$dir/pid"
+      status=0
+      wait $! || status=$?
+      echo $status >"$dir/exit"
+    ) &
+    e2e_saver_dir=$dir
+    until [ -s "$dir/pid" ]; do sleep 0.05; done
+  }
+  # Settings as the standard user: Sound On and OK end at once with 0, no report, and the choice is
+  # in the user's own file; the program's folder is untouched.
+  dir=$(mktemp -d "$e2e_work/run.XXXXXX")
+  user_start "$dir" /c
+  e2e_wait_window "Torva Video Screensaver" 30 >/dev/null
+  sleep 1
+  for key in Tab Up Tab space; do e2e_press_key $key; sleep 0.3; done
+  code=$(e2e_wait_exit "$dir" 10) || e2e_fail "the settings dialog did not end on OK"
+  [ "$code" = 0 ] || e2e_fail "the settings dialog ended with exit code $code"
+  [ "$(cat "$own_file_unix" 2>/dev/null)" = "$(sound_file 1)" ] ||
+    e2e_fail "OK did not write sound on into $appdata\\Torva\\torva.txt"
+  [ "$(sha256sum <"$folder_unix/torva.txt")" = "$installed_settings" ] || e2e_fail "the installed torva.txt changed"
+  [ -z "$(ls "$folder_unix" | grep -v '^torva\.\(scr\|mpg\|txt\)$')" ] || e2e_fail "files appeared in $folder"
+  e2e_note "Settings in a read-only $folder: saved into $appdata\\Torva\\torva.txt, exit 0"
+
+  # Again: the dialog shows the user's own choice, so OK at once writes it back unchanged.
+  dir=$(mktemp -d "$e2e_work/run.XXXXXX")
+  user_start "$dir" /c
+  e2e_wait_window "Torva Video Screensaver" 30 >/dev/null
+  sleep 1
+  e2e_press_key space
+  code=$(e2e_wait_exit "$dir" 10) || e2e_fail "the settings dialog did not end on OK"
+  [ "$code" = 0 ] && [ "$(cat "$own_file_unix")" = "$(sound_file 1)" ] ||
+    e2e_fail "the second dialog did not show Sound On (exit $code, $(od -c "$own_file_unix"))"
+  e2e_note "Settings again: Sound On"
+
+  # The show reads the same file: with sound on it opens a stream at the user's sound server.
+  dir=$(mktemp -d "$e2e_work/run.XXXXXX")
+  user_start "$dir" /s
+  seen=$(e2e_wait_window Form1 30)
+  e2e_sleep_until "$seen" 3
+  streams=$(as_user pactl list short sink-inputs | wc -l)
+  e2e_end_with_keys "$dir"
+  [ "$streams" -ge 1 ] || e2e_fail "the show opened no sound stream: it did not read the user's own file"
+  e2e_note "the show for $user: $streams sound stream(s)"
+  chmod -R u+w "$folder_unix"
+else
+  mkdir -p "$(dirname "$own_file_unix")"
+  sound_file 1 >"$own_file_unix"
+fi
+
+# Removed: the machine's files, folder, entry and registry go; the user's own settings file stays.
+msiexec /x "$(package "$version")"
+[ ! -e "$folder_unix" ] || e2e_fail "uninstalling left $folder"
+[ -z "$(products)" ] || e2e_fail "uninstalling left the product: $(products)"
+[ "$(cat "$own_file_unix")" = "$(sound_file 1)" ] || e2e_fail "uninstalling touched the user's own settings file"
+rm -rf "$(dirname "$own_file_unix")"
+snapshot after
+diff "$e2e_work/before.files" "$e2e_work/after.files" >"$e2e_work/left" ||
+  e2e_fail "left behind (files): $(head -n 20 "$e2e_work/left")"
+# Running the program makes the system keep some settings of its own; none may name Torva.
+comm -13 "$e2e_work/before.keys" "$e2e_work/after.keys" | grep -i torva &&
+  e2e_fail "registry values of Torva left behind"
+e2e_note "uninstalled: the user's own settings file stayed; nothing else of Torva is left"
+
+[ -z "$no_32bit" ] || e2e_skip "installing for the machine passed; running the installed program was skipped: $no_32bit"
