@@ -23,6 +23,7 @@ An id hashes the mutated line's text, so it stays valid while that line is uncha
 
 import argparse
 import dataclasses
+import fcntl
 import hashlib
 import json
 import os
@@ -461,6 +462,13 @@ def main():
     copy = workDir / "src"
     buildDir = workDir / "build"
     copy.mkdir(parents=True, exist_ok=True)
+    # Two runs in one copy would build each other's mutants.
+    lock = open(workDir / "lock", "w")
+    try:
+        fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+    except BlockingIOError:
+        print("another run is using %s; give this one its own --build-dir" % workDir)
+        return 2
     SyncCopy(copy)
     if not (buildDir / "build.ninja").is_file():
         # No sanitizers and no optimisation: each mutant compiles and runs in seconds. A function that

@@ -44,7 +44,7 @@ TEST(FormatErrorReport, CutsALongSubjectInItsMiddleOnOneLineAndKeepsNameAndNumbe
             L"Overflow:\n1 2  3 4\n\nRun-time error 6");
 
   const auto onePixelEach = [](std::wstring_view text) { return static_cast<int>(text.size()); };
-  const std::wstring widest(kReportSubjectWidth, L'x');
+  const std::wstring widest(480, L'x');
   EXPECT_EQ(FormatErrorReport(RuntimeError(ErrorCode::Overflow, widest), onePixelEach),
             L"Overflow:\n" + widest + L"\n\nRun-time error 6");
   EXPECT_NE(FormatErrorReport(RuntimeError(ErrorCode::Overflow, widest + L"x"), onePixelEach).find(L'…'),

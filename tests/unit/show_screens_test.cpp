@@ -50,10 +50,10 @@ TEST(LayOutShow, TheShowOnThePrimaryMonitorAndABlankOnEachOtherOne) {
        {"1024x768+0+0", "800x600+1024+0"}},
       {"a monitor with no area gets no window", {{{0, 0, 1024, 768}, true}, {{1024, 0, 0, 600}, false}},
        {"1024x768+0+0"}},
-      {"nor does one with no area or a negative one away from the primary",
+      {"nor does one with no area or a negative one away from the primary; one pixel is an area",
        {{{0, 0, 1024, 768}, true}, {{3000, 0, 0, 600}, false}, {{3000, 0, 800, 0}, false},
-        {{-3000, 0, -800, 600}, false}},
-       {"1024x768+0+0"}},
+        {{-3000, 0, -800, 600}, false}, {{3000, 0, 1, 1}, false}},
+       {"1024x768+0+0", "1x1+3000+0"}},
       {"monitors stacked vertically",
        {{{0, 0, 1024, 768}, true}, {{0, 768, 1024, 768}, false}, {{0, -600, 800, 600}, false}},
        {"1024x768+0+0", "1024x768+0+768", "800x600+0+-600"}},
@@ -63,6 +63,9 @@ TEST(LayOutShow, TheShowOnThePrimaryMonitorAndABlankOnEachOtherOne) {
       {"none marked: the one holding the origin, not those meeting it there",
        {{{-1280, 0, 1280, 1024}, false}, {{0, -1024, 768, 1024}, false}, {{0, 0, 1024, 768}, false}},
        {"1024x768+0+0", "1280x1024+-1280+0", "768x1024+0+-1024"}},
+      {"none marked: the origin is a pixel, here the last of the second monitor",
+       {{{1, 1, 800, 600}, false}, {{-1023, -767, 1024, 768}, false}},
+       {"1024x768+-1023+-767", "800x600+1+1"}},
       {"no monitors reported: the screen", {}, {"1024x768+0+0"}},
   };
   for (const Case& c : cases) EXPECT_EQ(Texts(LayOutShow(c.monitors, kScreen)), c.showThenBlanks) << c.desk;

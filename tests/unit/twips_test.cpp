@@ -13,6 +13,7 @@ TEST(Twips, ConvertAtTheScreensDpiOnBothSidesOfTheOrigin) {
   EXPECT_EQ(TwipsToPixels(-19200, 96), -1280);
   EXPECT_EQ(TwipsToPixels(40, 96), 3) << "2.67 pixels";
   EXPECT_EQ(TwipsToPixels(-40, 96), -3);
+  EXPECT_EQ(PixelsToTwips(1, 1), 1440.0f) << "any DPI the screen reports is taken as it is";
 }
 
 // A failed query of the screen answers 0: sizes must stay finite and positions defined.
