@@ -239,10 +239,9 @@ def IsExpressionStatement(tokens, index):
         following = tokens[close + 1].text if close is not None and close + 1 < len(tokens) else ""
         return following in ("=", "+=", "-=", "*=", "/=", "++", "--", ".", "->", "(")
     if following == "(":
-        # A call, unless it is a function's declaration or definition: then a brace or `;` follows
-        # a parameter list holding types, which a call's arguments are not told apart from here; the
-        # compiler rejects a deleted declaration that is still needed.
-        return tokens[j].text not in ("main",)
+        # A call; or a constructor's declaration in a class, which is not told apart here: the
+        # compiler rejects that mutant as stillborn.
+        return True
     return following in ("=", "+=", "-=", "*=", "/=", "%=", "|=", "&=", "++", "--")
 
 
