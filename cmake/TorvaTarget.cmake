@@ -26,6 +26,11 @@ function(torva_target target)
                                              -fno-sanitize-recover=undefined)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
   endif()
+  if(TORVA_STDLIB_ASSERTIONS AND NOT WIN32)
+    # Bounds checks in the standard containers and views: an index one past the end aborts the
+    # test that reaches it instead of reading a neighbour's bytes that happen to look right.
+    target_compile_definitions(${target} PRIVATE _GLIBCXX_ASSERTIONS)
+  endif()
 endfunction()
 
 # A static library of pure code (no <windows.h>), built for the host and for Windows alike.

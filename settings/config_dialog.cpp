@@ -56,7 +56,7 @@ ConfigDialogLayout LayOutConfigDialog(int dpi, PixelSize logo) {
   layout.soundOff = ToPixels(kSoundOff, dpi);
   layout.cmdClose = ToPixels(kCmdClose, dpi);
   layout.optionFontHeight =
-      -static_cast<int>(std::lround(kOptionFontPoints * static_cast<float>(dpi) / kPointsPerInch));
+      -static_cast<int>(std::lround(kOptionFontPoints * static_cast<float>(UsableDpi(dpi)) / kPointsPerInch));
   return layout;
 }
 

@@ -8,13 +8,19 @@ namespace torva {
 
 inline constexpr int kTwipsPerInch = 1440;
 
+// A screen's logical DPI at 100 %, also taken for a screen that reports none: a failed query
+// answers 0, which would make every size infinite and every position undefined.
+inline constexpr int kDefaultDpi = 96;
+
+inline int UsableDpi(int dpi) { return dpi > 0 ? dpi : kDefaultDpi; }
+
 inline float PixelsToTwips(int pixels, int dpi) {
-  return static_cast<float>(pixels) * kTwipsPerInch / static_cast<float>(dpi);
+  return static_cast<float>(pixels) * kTwipsPerInch / static_cast<float>(UsableDpi(dpi));
 }
 
 // To the nearest pixel; positions that come out at half a pixel go to the even neighbour.
 inline int TwipsToPixels(float twips, int dpi) {
-  return static_cast<int>(std::nearbyint(twips * static_cast<float>(dpi) / kTwipsPerInch));
+  return static_cast<int>(std::nearbyint(twips * static_cast<float>(UsableDpi(dpi)) / kTwipsPerInch));
 }
 
 struct PixelSize {

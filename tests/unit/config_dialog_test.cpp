@@ -130,6 +130,12 @@ TEST(ConfigDialogLayout, ScalesPositionsWithTheDisplayButKeepsTheLogoAtItsNatura
   EXPECT_EQ(at144.image2, (PixelRect{54, 42, 298, 226}));
   EXPECT_EQ(at144.cmdClose, (PixelRect{54, 564, 446, 38}));
   EXPECT_LT(at144.optionFontHeight, at96.optionFontHeight);
+
+  const ConfigDialogLayout noDpi = LayOutConfigDialog(0, logo);
+  EXPECT_EQ(noDpi.client, at96.client) << "a screen that reports no DPI is taken as one at 96";
+  EXPECT_EQ(noDpi.cmdClose, at96.cmdClose);
+  EXPECT_EQ(noDpi.optionFontHeight, at96.optionFontHeight);
+  EXPECT_EQ(LayOutConfigDialog(96, {}).image2, (PixelRect{36, 28, 0, 0})) << "no picture, no room for one";
 }
 
 }  // namespace

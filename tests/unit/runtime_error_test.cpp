@@ -42,6 +42,13 @@ TEST(FormatErrorReport, CutsALongSubjectInItsMiddleOnOneLineAndKeepsNameAndNumbe
                 L"67890\n\nRun-time error 6");
   EXPECT_EQ(FormatErrorReport(RuntimeError(ErrorCode::Overflow, L"1\n2\r\n3\t4"), TenEach),
             L"Overflow:\n1 2  3 4\n\nRun-time error 6");
+
+  const auto onePixelEach = [](std::wstring_view text) { return static_cast<int>(text.size()); };
+  const std::wstring widest(480, L'x');
+  EXPECT_EQ(FormatErrorReport(RuntimeError(ErrorCode::Overflow, widest), onePixelEach),
+            L"Overflow:\n" + widest + L"\n\nRun-time error 6");
+  EXPECT_NE(FormatErrorReport(RuntimeError(ErrorCode::Overflow, widest + L"x"), onePixelEach).find(L'…'),
+            std::wstring::npos) << "one pixel too wide";
 }
 
 TEST(ShortenInMiddle, KeepsWhatFitsAndCutsOnlyWhatDoesNot) {
@@ -59,13 +66,35 @@ TEST(ShortenInMiddle, KeepsWhatFitsAndCutsOnlyWhatDoesNot) {
   EXPECT_EQ(ShortenInMiddle(L"WWWWWWWWWWabc", 100, wideW), L"WW…bc");
 }
 
-TEST(ShortenInMiddle, NeverSplitsACharacterMadeOfTwoHalves) {
-  // U+1F600 as its two UTF-16 halves, six times over.
-  std::wstring faces;
-  for (int n = 0; n < 6; ++n) faces += L"\xD83D\xDE00";
-  const std::wstring shortened = ShortenInMiddle(faces, 60, TenEach);
-  EXPECT_EQ(shortened, L"\xD83D\xDE00…\xD83D\xDE00");
+// U+10000 and U+10FFFF, the first and the last character beyond the BMP, as their UTF-16 halves;
+// U+D7FF and U+E000, the BMP's characters either side of the halves' range.
+const std::wstring kFirstPair = L"\xD800\xDC00";
+const std::wstring kLastPair = L"\xDBFF\xDFFF";
+const std::wstring kBelowHalves = L"\xD7FF";
+const std::wstring kAboveHalves = L"\xE000";
+
+struct CutCase {
+  std::wstring text;
+  int maxWidth;
+  std::wstring expected;
+};
+
+class ShortenInMiddleCuts : public testing::TestWithParam<CutCase> {};
+
+// A character made of two halves is kept whole or dropped whole, whichever side of the cut it
+// is on; every other character counts as one.
+TEST_P(ShortenInMiddleCuts, BesideCharactersOutsideTheBmpNeverThroughThem) {
+  EXPECT_EQ(ShortenInMiddle(GetParam().text, GetParam().maxWidth, TenEach), GetParam().expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(Pairs, ShortenInMiddleCuts, testing::Values(
+    CutCase{kFirstPair + L"abcdef" + kLastPair, 20, L"…"},
+    CutCase{kLastPair + L"abcdef" + kFirstPair, 20, L"…"},
+    CutCase{kFirstPair + L"abcdef" + kLastPair, 50, kFirstPair + L"…" + kLastPair},
+    CutCase{L"a" + kFirstPair + L"bcdefgh", 40, L"a…gh"},
+    CutCase{L"abcdefg" + kLastPair + L"h", 50, L"abc…h"},
+    CutCase{L"a" + kBelowHalves + L"bcdefh" + kAboveHalves + L"g", 50,
+            L"a" + kBelowHalves + L"…" + kAboveHalves + L"g"}));
 
 }  // namespace
 }  // namespace torva

@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <vector>
 
 #include "settings/sound_setting.h"
 #include "startup/runtime_error.h"
@@ -28,6 +29,7 @@ class FakeFileSystem final : public FileSystem {
   std::set<std::wstring> readOnly;  // files and directories
   std::optional<FileStatus> readFailure, writeFailure, replaceFailure, createFailure;
   bool everyNameTaken = false;
+  std::vector<std::wstring> written;  // every name a new file was asked for, in turn
 
   FileStatus ReadAll(const std::wstring& path, std::string& content) override {
     if (readFailure) return *readFailure;
@@ -37,6 +39,7 @@ class FakeFileSystem final : public FileSystem {
     return FileStatus::Ok;
   }
   FileStatus WriteNew(const std::wstring& path, std::string_view bytes) override {
+    written.push_back(path);
     if (everyNameTaken || Exists(path)) return FileStatus::AlreadyExists;
     if (!directories.count(FolderOf(path))) return FileStatus::PathNotFound;
     if (readOnly.count(FolderOf(path))) return FileStatus::AccessDenied;
@@ -89,8 +92,10 @@ TEST(ReadSoundSetting, MissingFileIsFileNotFound) {
 
 TEST(ReadSoundSetting, HeaderOnlyIsInputPastEndOfFile) {
   FakeFileSystem disk;
-  disk.files[kPath] = "Sound Config file for torva screensaver\r\n";
-  EXPECT_EQ(CodeOf([&] { ReadSoundSetting(disk, kPath); }), ErrorCode::InputPastEndOfFile);
+  for (const char* headerOnly : {"Sound Config file for torva screensaver\r\n", "header\n"}) {
+    disk.files[kPath] = headerOnly;
+    EXPECT_EQ(CodeOf([&] { ReadSoundSetting(disk, kPath); }), ErrorCode::InputPastEndOfFile) << headerOnly;
+  }
 }
 
 TEST(ReadSoundSetting, UnreadableFileIsReportedByKind) {
@@ -134,18 +139,26 @@ TEST(WriteSoundSetting, NamesAlreadyTakenArePassedOverAndLeftAlone) {
   EXPECT_EQ(disk.files, expected);
 }
 
-TEST(WriteSoundSetting, EveryNameTakenIsReportedAndChangesNothing) {
+std::wstring Temporary(int n) { return kPath + L"." + std::to_wstring(n) + L".tmp"; }
+
+// A hundred names are tried, each once and in turn: the hundredth is still taken when free, and
+// when it is not, the report names it and no hundred and first is tried.
+TEST(WriteSoundSetting, TriesAHundredNamesThenReportsTheLastAndChangesNothing) {
   FakeFileSystem disk;
   disk.files[kPath] = FormatSoundSetting(true);
+  for (int n = 1; n < 100; ++n) disk.directories.insert(Temporary(n));
+  WriteSoundSetting(disk, kPath, false);
+  EXPECT_EQ(disk.written.size(), 100u);
+  EXPECT_EQ(disk.files, (std::map<std::wstring, std::string>{{kPath, FormatSoundSetting(false)}}));
+
   disk.everyNameTaken = true;
-  try {
-    WriteSoundSetting(disk, kPath, false);
-    ADD_FAILURE() << "no error";
-  } catch (const RuntimeError& error) {
-    EXPECT_EQ(error.code(), ErrorCode::FileAlreadyExists);
-    EXPECT_EQ(error.subject().rfind(kPath + L".", 0), 0u) << "a name beside the settings file";
-  }
-  EXPECT_EQ(disk.files, (std::map<std::wstring, std::string>{{kPath, FormatSoundSetting(true)}}));
+  disk.written.clear();
+  EXPECT_EQ(CodeOf([&] { WriteSoundSetting(disk, kPath, true); }, Temporary(100)),
+            ErrorCode::FileAlreadyExists);
+  std::vector<std::wstring> hundred;
+  for (int n = 1; n <= 100; ++n) hundred.push_back(Temporary(n));
+  EXPECT_EQ(disk.written, hundred);
+  EXPECT_EQ(disk.files, (std::map<std::wstring, std::string>{{kPath, FormatSoundSetting(false)}}));
 }
 
 struct WriteFailureCase {

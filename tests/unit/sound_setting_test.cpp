@@ -59,18 +59,22 @@ INSTANTIATE_TEST_SUITE_P(SoundOn, ParseSoundSettingReads, testing::Values(
     SettingCase{"header\r\n   1\r\n", true}, SettingCase{"header\n1", true},
     SettingCase{"header\r\n\"1\"\r\n", true}, SettingCase{"header,1\r\n0\r\n", true},
     SettingCase{"\"a,b\"\r\n1\r\n", true}, SettingCase{"\r\n1\r\n", true},
-    SettingCase{"\"\"\r\n1\r\n", true}, SettingCase{"header\r\n\"1\",0\r\n", true}));
+    SettingCase{"\"\"\r\n1\r\n", true}, SettingCase{"header\r\n\"1\",0\r\n", true},
+    SettingCase{"\"header,\"\r\n1\r\n", true}));
 
 INSTANTIATE_TEST_SUITE_P(SoundOff, ParseSoundSettingReads, testing::Values(
     SettingCase{"Sound Config file for torva screensaver\r\n0\r\n", false},
     SettingCase{"header\r\n2\r\n", false}, SettingCase{"header\r\n01\r\n", false},
     SettingCase{"header\r\non\r\n", false}, SettingCase{"header\r\n1.0\r\n", false},
     SettingCase{"header\r\n\r\n1\r\n", false}, SettingCase{"header,0\r\n1\r\n", false},
-    SettingCase{"header\r\n1 \r\n", false}, SettingCase{"header\r\n1\t\r\n", false}));
+    SettingCase{"header\r\n1 \r\n", false}, SettingCase{"header\r\n1\t\r\n", false},
+    // An empty line is an empty field, whichever line ends the file uses.
+    SettingCase{"header\n\n1\n", false}));
 
 INSTANTIATE_TEST_SUITE_P(TooShort, ParseSoundSettingReads, testing::Values(
     SettingCase{"", std::nullopt}, SettingCase{"Sound Config file for torva screensaver\r\n", std::nullopt},
-    SettingCase{"header", std::nullopt}, SettingCase{"header\r\n  \t ", std::nullopt}));
+    SettingCase{"header", std::nullopt}, SettingCase{"header\r\n  \t ", std::nullopt},
+    SettingCase{"header\n", std::nullopt}, SettingCase{"header\r", std::nullopt}));
 
 TEST(FormatSoundSetting, IsExactlyTheHeaderAndTheDigitWithCrLf) {
   EXPECT_EQ(FormatSoundSetting(false), "Sound Config file for torva screensaver\r\n0\r\n");
