@@ -7,9 +7,11 @@
 #include "startup/command_line.h"
 #include "startup/error_report_win32.h"
 #include "startup/message_loop_win32.h"
+#include "startup/system_library_win32.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace torva;
+  LoadLibrariesFromSystemOnly();
   return RunGuarded([] {
     const Command command = ParseCommand(CommandTail(GetCommandLineW()));
     switch (command.mode) {
