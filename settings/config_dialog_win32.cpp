@@ -84,7 +84,7 @@ class ConfigDialogWindow final : public ConfigDialogView {
     }
     if (!self) return FALSE;
     const INT_PTR result =
-        RunGuarded([&] { return self->HandleMessage(message, wParam, lParam); });
+        RunGuarded(hwnd, [&] { return self->HandleMessage(message, wParam, lParam); });
     if (message == WM_NCDESTROY) {
       SetWindowLongPtrW(hwnd, DWLP_USER, 0);
       delete self;

@@ -12,7 +12,8 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace torva;
   LoadLibrariesFromSystemOnly();
-  return RunGuarded([] {
+  PrepareErrorReports();
+  return RunGuarded(nullptr, [] {
     const Command command = ParseCommand(CommandTail(GetCommandLineW()));
     switch (command.mode) {
       case Mode::Preview: StartPreview(command.hostWindow); break;

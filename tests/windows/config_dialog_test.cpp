@@ -237,6 +237,7 @@ TEST(ConfigDialog, UnwritableFileIsReportedAndKeepsItsOldBytes) {
   ASSERT_TRUE(box) << "no error report";
   const std::wstring text = MessageBoxText(box);
   EXPECT_NE(text.find(file), std::wstring::npos) << ::testing::PrintToString(text);
+  EXPECT_EQ(GetWindow(box, GW_OWNER), open.dialog) << "the report is the dialog's, in front of it";
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   const auto exitCode = open.saver->WaitForExit(kPatience);
   ASSERT_TRUE(exitCode) << "still running after the report";
