@@ -171,6 +171,8 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
         break;
       // The show never outlives its window, however the window goes.
       case WM_DESTROY: End(); break;
+      // An error report of ours is closed and the process ends: the clip's graph goes first.
+      case kReportClosedMessage: video_.reset(); return 0;
     }
     return DefaultHandling(message, wParam, lParam);
   }

@@ -50,6 +50,7 @@ HWND ReportOwner(HWND window) {
   const HWND owner = ReportOwner(window);
   MessageBoxW(owner, text, kProgramName,
               MB_OK | MB_ICONERROR | MB_SETFOREGROUND | (owner ? 0 : MB_TOPMOST));
+  if (owner) SendMessageW(owner, kReportClosedMessage, 0, 0);
   ExitProcess(static_cast<UINT>(code));
 }
 

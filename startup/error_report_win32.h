@@ -16,6 +16,11 @@ namespace torva {
 // ours on screen it is topmost itself.
 [[noreturn]] void ReportAndEnd(const RuntimeError& error, HWND window) noexcept;
 
+// Sent to the report's owner once the report is closed, just before the process ends: the window
+// lets go of what must not be cut off by the end (the show's clip graph: Wine's crashes when a
+// process ends under a playing one).
+inline constexpr UINT kReportClosedMessage = WM_APP + 0x100;
+
 // The same for an error met when memory has run out or the C++ library has given up: nothing on
 // the way allocates. `what` is the library's own text, or null.
 [[noreturn]] void ReportFixedAndEnd(ErrorCode code, const char* what, HWND window) noexcept;
