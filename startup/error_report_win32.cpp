@@ -55,7 +55,9 @@ HWND ReportOwner(HWND window) {
 }
 
 // operator new's handler when the heap cannot give what was asked: the report at once. Throwing
-// std::bad_alloc instead would take memory of its own, and the runtime, out of it, never recovers.
+// std::bad_alloc instead needs memory for the exception; the runtime's reserve for that sits behind
+// a lock that it creates from the heap on first use, and with the heap empty it fails over and
+// over until the stack overflows (seen under Wine with this build's threads library).
 [[noreturn]] void OnOutOfMemory() { ReportFixedAndEnd(ErrorCode::OutOfMemory, nullptr, nullptr); }
 
 }  // namespace
@@ -66,7 +68,7 @@ void ReportAndEnd(const RuntimeError& error, HWND window) noexcept {
     const MessageFontMeasure measure;
     text = FormatErrorReport(error, [&](std::wstring_view line) { return measure.Width(line); });
   } catch (const std::bad_alloc&) {
-    // The error still, without what it concerns.
+    // A text longer than can be allocated: the error still, without what it concerns.
     ReportFixedAndEnd(error.code(), nullptr, window);
   }
   ShowAndEnd(text.c_str(), error.code(), window);
