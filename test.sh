@@ -11,6 +11,7 @@ for preset in native fuzz win32 win64; do
 done
 
 echo "== release"; tools/release.sh
+echo "== signed release"; tests/release_signing.sh
 
 echo "== test native"; ctest --preset native
 echo "== test fuzz"; ctest --preset fuzz

@@ -13,6 +13,7 @@
 #include "startup/error_report_win32.h"
 #include "startup/message_loop_win32.h"
 #include "startup/shell_win32.h"
+#include "startup/system_library_win32.h"
 
 namespace torva {
 namespace {
@@ -42,9 +43,13 @@ class ConfigDialogWindow final : public ConfigDialogView {
 
   // Creates the dialog hidden (its load runs in WM_INITDIALOG), then shows it.
   void Load() {
-    // The manifest asks for version 6 of the common controls, whose buttons live in comctl32.
+    // The manifest asks for version 6 of the common controls, whose buttons live in comctl32. Not
+    // imported: loaded at start, it would bring its own libraries from the program's folder before
+    // the program could ask for the system folder.
+    const auto initCommonControls =
+        SystemFunction<decltype(&InitCommonControlsEx)>(L"comctl32.dll", "InitCommonControlsEx");
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
+    if (initCommonControls) initCommonControls(&controls);
     const HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CONFIG),
                                            nullptr, &DialogProc, reinterpret_cast<LPARAM>(this));
     if (!dialog) {
@@ -79,7 +84,7 @@ class ConfigDialogWindow final : public ConfigDialogView {
     }
     if (!self) return FALSE;
     const INT_PTR result =
-        RunGuarded([&] { return self->HandleMessage(message, wParam, lParam); });
+        RunGuarded(hwnd, [&] { return self->HandleMessage(message, wParam, lParam); });
     if (message == WM_NCDESTROY) {
       SetWindowLongPtrW(hwnd, DWLP_USER, 0);
       delete self;
@@ -120,11 +125,13 @@ class ConfigDialogWindow final : public ConfigDialogView {
     optionFont_ = CreateFontW(layout.optionFontHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
                               DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                               DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
+    // Themed option buttons draw their text in the theme's colour and ignore WM_CTLCOLORSTATIC;
+    // without a theme they draw white on black like the rest of the dialog. Where the system has no
+    // themes library, nothing is themed and they keep that classic look.
+    const auto setWindowTheme = SystemFunction<decltype(&SetWindowTheme)>(L"uxtheme.dll", "SetWindowTheme");
     for (const int id : {IDC_SOUND_ON, IDC_SOUND_OFF}) {
       const HWND option = GetDlgItem(hwnd_, id);
-      // Themed option buttons draw their text in the theme's colour and ignore WM_CTLCOLORSTATIC;
-      // without a theme they draw white on black like the rest of the dialog.
-      SetWindowTheme(option, L"", L"");
+      if (setWindowTheme) setWindowTheme(option, L"", L"");
       SendMessageW(option, WM_SETFONT, reinterpret_cast<WPARAM>(optionFont_), FALSE);
     }
     Place(IDC_IMAGE2, layout.image2);

@@ -71,13 +71,21 @@ SettingsFiles SettingsFilesFor(std::wstring beside, const std::wstring& userData
 }
 
 bool ReadSoundSetting(FileSystem& files, const std::wstring& path) {
-  std::string content;
-  if (const FileStatus status = files.ReadAll(path, content); status != FileStatus::Ok) {
+  std::string start;
+  // One byte beyond the limit tells whether the file goes on.
+  if (const FileStatus status = files.ReadStart(path, kSettingsReadLimit + 1, start); status != FileStatus::Ok) {
     throw RuntimeError(ErrorFor(status), path);
   }
-  const auto soundOn = ParseSoundSetting(content);
-  if (!soundOn) throw RuntimeError(ErrorCode::InputPastEndOfFile, path);
-  return *soundOn;
+  const bool wholeFile = start.size() <= kSettingsReadLimit;
+  if (!wholeFile) start.resize(kSettingsReadLimit);
+  switch (ReadSoundSettingStart(start, wholeFile)) {
+    case SoundSettingRead::SoundOn: return true;
+    case SoundSettingRead::SoundOff: return false;
+    case SoundSettingRead::TooFewFields: throw RuntimeError(ErrorCode::InputPastEndOfFile, path);
+    case SoundSettingRead::FieldsTooLong: break;
+  }
+  // The platform's own error for a text too long to be read into a string.
+  throw RuntimeError(ErrorCode::OutOfStringSpace, path);
 }
 
 void WriteSoundSetting(FileSystem& files, const std::wstring& path, bool soundOn) {

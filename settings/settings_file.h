@@ -22,7 +22,8 @@ enum class FileStatus {
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
-  virtual FileStatus ReadAll(const std::wstring& path, std::string& content) = 0;
+  // The file's first `maxBytes` bytes, or all of it when it is shorter; never more.
+  virtual FileStatus ReadStart(const std::wstring& path, std::size_t maxBytes, std::string& content) = 0;
   // Creates `path` only when nothing of that name exists (AlreadyExists otherwise), writes `bytes`
   // and flushes them to the disk before closing. A failure after creating it removes it again.
   virtual FileStatus WriteNew(const std::wstring& path, std::string_view bytes) = 0;
@@ -46,8 +47,9 @@ struct SettingsFiles {
 // `userData` is the user's application data folder as the system names it, or empty.
 SettingsFiles SettingsFilesFor(std::wstring beside, const std::wstring& userData);
 
-// Throws RuntimeError naming `path`: FileNotFound when it is missing, InputPastEndOfFile when it
-// holds fewer than two fields, and the matching error when it cannot be read.
+// Reads no more than the file's first kSettingsReadLimit bytes. Throws RuntimeError naming `path`:
+// FileNotFound when it is missing, InputPastEndOfFile when it holds fewer than two fields,
+// OutOfStringSpace when those run past the limit, and the matching error when it cannot be read.
 bool ReadSoundSetting(FileSystem& files, const std::wstring& path);
 
 // Writes the new content to a file of a fresh name beside the file and swaps it in, so that a

@@ -16,6 +16,7 @@ std::optional<std::string> FieldReader::Next() {
   std::string field;
   if (text_[pos_] == '"') {
     const auto close = text_.find('"', pos_ + 1);
+    lastFieldClosed_ = close != std::string_view::npos;
     const auto end = close == std::string_view::npos ? text_.size() : close;
     field = text_.substr(pos_ + 1, end - pos_ - 1);
     pos_ = close == std::string_view::npos ? text_.size() : close + 1;
@@ -24,6 +25,7 @@ std::optional<std::string> FieldReader::Next() {
   } else {
     const auto start = pos_;
     while (pos_ < text_.size() && text_[pos_] != ',' && !IsLineEnd(text_[pos_])) ++pos_;
+    lastFieldClosed_ = pos_ < text_.size();
     field = text_.substr(start, pos_ - start);
   }
 
@@ -41,6 +43,19 @@ std::optional<bool> ParseSoundSetting(std::string_view fileContent) {
   const auto value = reader.Next();
   if (!value) return std::nullopt;
   return *value == "1";
+}
+
+SoundSettingRead ReadSoundSettingStart(std::string_view start, bool wholeFile) {
+  FieldReader reader(start);
+  const auto header = reader.Next();
+  if (!header) return wholeFile ? SoundSettingRead::TooFewFields : SoundSettingRead::FieldsTooLong;
+  const bool headerClosed = reader.LastFieldClosed();
+  const auto value = reader.Next();
+  if (!wholeFile && (!headerClosed || !value || !reader.LastFieldClosed())) {
+    return SoundSettingRead::FieldsTooLong;
+  }
+  if (!value) return SoundSettingRead::TooFewFields;
+  return *value == "1" ? SoundSettingRead::SoundOn : SoundSettingRead::SoundOff;
 }
 
 std::string FormatSoundSetting(bool soundOn) {

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "settings/sound_setting.h"
 #include "startup/program_directory_win32.h"
 
@@ -50,18 +52,20 @@ class FileHandle {
 
 }  // namespace
 
-FileStatus Win32FileSystem::ReadAll(const std::wstring& path, std::string& content) {
+FileStatus Win32FileSystem::ReadStart(const std::wstring& path, std::size_t maxBytes, std::string& content) {
   FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return StatusFromLastError();
   content.clear();
   char buffer[4096];
-  for (;;) {
+  while (content.size() < maxBytes) {
+    const DWORD wanted = static_cast<DWORD>(std::min(sizeof buffer, maxBytes - content.size()));
     DWORD read = 0;
-    if (!ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) return StatusFromLastError();
-    if (read == 0) return FileStatus::Ok;
+    if (!ReadFile(file.get(), buffer, wanted, &read, nullptr)) return StatusFromLastError();
+    if (read == 0) break;
     content.append(buffer, read);
   }
+  return FileStatus::Ok;
 }
 
 FileStatus Win32FileSystem::WriteNew(const std::wstring& path, std::string_view bytes) {

@@ -7,7 +7,7 @@ namespace torva {
 
 class Win32FileSystem final : public FileSystem {
  public:
-  FileStatus ReadAll(const std::wstring& path, std::string& content) override;
+  FileStatus ReadStart(const std::wstring& path, std::size_t maxBytes, std::string& content) override;
   FileStatus WriteNew(const std::wstring& path, std::string_view bytes) override;
   FileStatus Replace(const std::wstring& source, const std::wstring& target) override;
   void Remove(const std::wstring& path) override;

@@ -11,14 +11,16 @@ namespace {
 constexpr wchar_t kBlankClass[] = L"TorvaBlank";
 constexpr wchar_t kBlankCaption[] = L"Torva blank";
 
-BOOL CALLBACK AddMonitor(HMONITOR handle, HDC, LPRECT, LPARAM list) {
+// Allocates nothing: an exception here would have to unwind through the system's frames.
+BOOL CALLBACK AddMonitor(HMONITOR handle, HDC, LPRECT, LPARAM context) {
+  auto& monitors = *reinterpret_cast<std::vector<Monitor>*>(context);
+  if (monitors.size() == monitors.capacity()) return FALSE;
   MONITORINFO info{};
   info.cbSize = sizeof info;
   if (GetMonitorInfoW(handle, &info)) {
     const RECT& area = info.rcMonitor;
-    reinterpret_cast<std::vector<Monitor>*>(list)->push_back(
-        {{area.left, area.top, area.right - area.left, area.bottom - area.top},
-         (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+    monitors.push_back({{area.left, area.top, area.right - area.left, area.bottom - area.top},
+                        (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
   }
   return TRUE;
 }
@@ -83,6 +85,9 @@ LRESULT BlankWindow::RelayMouse(UINT message, WPARAM wParam, LPARAM lParam) {
 
 std::vector<Monitor> MonitorDesktop::Monitors() const {
   std::vector<Monitor> monitors;
+  // Room for them all beforehand; a monitor that joins in between comes with a display change of
+  // its own, which looks again.
+  monitors.reserve(static_cast<std::size_t>(GetSystemMetrics(SM_CMONITORS)) + 1);
   EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
   return monitors;
 }

@@ -171,6 +171,8 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
         break;
       // The show never outlives its window, however the window goes.
       case WM_DESTROY: End(); break;
+      // An error report of ours is closed and the process ends: the clip's graph goes first.
+      case kReportClosedMessage: OnReportClosed(); return 0;
     }
     return DefaultHandling(message, wParam, lParam);
   }
@@ -205,6 +207,7 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
   void OnMouseMove(ScreenPoint where) { show_->OnMouseMove(where); }
   void OnLogoClick() { show_->OnLogoClick(); }
   void OnDisplayChange() { show_->OnDisplayChange(InTwips(screens_->Follow()), PointerNow()); }
+  void OnReportClosed() { video_.reset(); }
 
   HANDLE showMutex_;  // held until the process ends
   std::unique_ptr<MonitorDesktop> desktop_;

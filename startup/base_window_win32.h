@@ -27,7 +27,7 @@ class BaseWindow {
     }
     if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
     const LRESULT result =
-        RunGuarded([&] { return self->HandleMessage(message, wParam, lParam); });
+        RunGuarded(hwnd, [&] { return self->HandleMessage(message, wParam, lParam); });
     if (message == WM_NCDESTROY) {
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       self->hwnd_ = nullptr;

@@ -7,10 +7,13 @@
 #include "startup/command_line.h"
 #include "startup/error_report_win32.h"
 #include "startup/message_loop_win32.h"
+#include "startup/system_library_win32.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace torva;
-  return RunGuarded([] {
+  LoadLibrariesFromSystemOnly();
+  PrepareErrorReports();
+  return RunGuarded(nullptr, [] {
     const Command command = ParseCommand(CommandTail(GetCommandLineW()));
     switch (command.mode) {
       case Mode::Preview: StartPreview(command.hostWindow); break;

@@ -3,7 +3,9 @@
 
 namespace torva {
 
-// A bare host name: the shell's "open" verb hands it to the default browser.
-inline constexpr wchar_t kProductWebAddress[] = L"www.torva.example";
+// With its scheme, so that the shell's "open" verb can only hand it to the default browser. A bare
+// host name is taken for a file first: a program named like the host in the current folder or the
+// program's own would run instead.
+inline constexpr wchar_t kProductWebAddress[] = L"https://www.torva.example/";
 
 }  // namespace torva

@@ -1,6 +1,7 @@
 // Wording of the run-time error report.
 #include "startup/runtime_error.h"
 
+#include <iterator>
 #include <utility>
 
 namespace torva {
@@ -12,6 +13,7 @@ const wchar_t* DescribeError(ErrorCode code) {
   switch (code) {
     case ErrorCode::Overflow: return L"Overflow";
     case ErrorCode::OutOfMemory: return L"Out of memory";
+    case ErrorCode::OutOfStringSpace: return L"Out of string space";
     case ErrorCode::InternalError: return L"Internal error";
     case ErrorCode::FileNotFound: return L"File not found";
     case ErrorCode::DeviceIoError: return L"Device I/O error";
@@ -78,6 +80,50 @@ std::wstring FormatErrorReport(const RuntimeError& error, const TextWidth& width
   text += L"\n\nRun-time error ";
   text += std::to_wstring(static_cast<int>(error.code()));
   return text;
+}
+
+namespace {
+
+// Appends to a fixed buffer and drops what does not fit; the text always ends in a null.
+class FixedText {
+ public:
+  explicit FixedText(FixedReport& report) : report_(report) {}
+
+  void Add(wchar_t c) {
+    if (length_ + 1 < std::size(report_.text)) report_.text[length_++] = c;
+    report_.text[length_] = L'\0';
+  }
+  void Add(const wchar_t* text) {
+    while (*text) Add(*text++);
+  }
+  void AddNumber(int number) {
+    if (number >= 10) AddNumber(number / 10);
+    Add(static_cast<wchar_t>(L'0' + number % 10));
+  }
+
+ private:
+  FixedReport& report_;
+  std::size_t length_ = 0;
+};
+
+}  // namespace
+
+FixedReport FormatFixedReport(ErrorCode code, const char* what) noexcept {
+  FixedReport report{};
+  FixedText text(report);
+  text.Add(DescribeError(code));
+  if (what && *what) {
+    text.Add(L":\n");
+    std::size_t taken = 0;
+    for (; what[taken] && taken < kFixedSubjectLength; ++taken) {
+      const auto byte = static_cast<unsigned char>(what[taken]);
+      text.Add(byte < ' ' ? L' ' : static_cast<wchar_t>(byte));
+    }
+    if (what[taken]) text.Add(L'…');
+  }
+  text.Add(L"\n\nRun-time error ");
+  text.AddNumber(static_cast<int>(code));
+  return report;
 }
 
 }  // namespace torva

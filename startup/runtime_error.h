@@ -13,6 +13,7 @@ namespace torva {
 enum class ErrorCode : int {
   Overflow = 6,
   OutOfMemory = 7,
+  OutOfStringSpace = 14,
   InternalError = 51,
   FileNotFound = 53,
   DeviceIoError = 57,
@@ -56,6 +57,16 @@ std::wstring FormatErrorReport(const RuntimeError& error, const TextWidth& width
 // `text` with "…" in place of as much of its middle as must go for it to fit in `maxWidth`; its
 // start and its end stay.
 std::wstring ShortenInMiddle(std::wstring_view text, int maxWidth, const TextWidth& widthOf);
+
+// A report put together without allocating, for when memory has run out or the C++ library has
+// given up: the error, the library's own words when it has any, and the number, each on its own
+// line like FormatErrorReport's. `what` is narrow text, taken byte by byte as Latin-1 and cut
+// with "…" to kFixedSubjectLength characters.
+inline constexpr std::size_t kFixedSubjectLength = 120;
+struct FixedReport {
+  wchar_t text[200];
+};
+FixedReport FormatFixedReport(ErrorCode code, const char* what) noexcept;
 
 inline constexpr wchar_t kProgramName[] = L"Torva";
 

@@ -5,6 +5,12 @@
 #   tools/release.sh [--version <x.y.z>] [--out <dir>] [--no-build] [--build <dir>]
 # --version packages the same build under another version number and --no-build packages the build
 # as it is; --build packages another win32 build directory (the installer test's older build).
+#
+# Signing (Authenticode, with osslsigncode): with TORVA_SIGN_PFX (a PKCS#12 file holding the
+# code-signing certificate and its key) and TORVA_SIGN_PASSWORD (its password) set, torva.scr is
+# signed before it goes into the zip and the MSI, and the MSI last of all; TORVA_SIGN_TIMESTAMP
+# (a time-stamp server's URL) adds an RFC 3161 time stamp to both. Without them the release is
+# unsigned, and says so.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$root/build/release
@@ -30,12 +36,35 @@ if [ -z "$version" ]; then
 fi
 [[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "release: not a version: '$version'" >&2; exit 1; }
 
+signing=no
+if [ -n "${TORVA_SIGN_PFX:-}" ]; then
+  [ -f "$TORVA_SIGN_PFX" ] || { echo "release: TORVA_SIGN_PFX names no file: $TORVA_SIGN_PFX" >&2; exit 1; }
+  [ -n "${TORVA_SIGN_PASSWORD+set}" ] || { echo "release: TORVA_SIGN_PFX needs TORVA_SIGN_PASSWORD" >&2; exit 1; }
+  signing=yes
+  # The password goes to osslsigncode in a file of ours, never on a command line that others can read.
+  password_file=$(mktemp)
+  trap 'rm -f "$password_file"' EXIT
+  printf '%s' "$TORVA_SIGN_PASSWORD" >"$password_file"
+else
+  echo "release: unsigned (set TORVA_SIGN_PFX and TORVA_SIGN_PASSWORD to sign)"
+fi
+
+# Signs `file` in place.
+sign() {
+  local file=$1
+  osslsigncode sign -pkcs12 "$TORVA_SIGN_PFX" -readpass "$password_file" -h sha256 \
+    -n "Torva Video Screensaver" -i "https://www.torva.example/" \
+    ${TORVA_SIGN_TIMESTAMP:+-ts "$TORVA_SIGN_TIMESTAMP"} -in "$file" -out "$file.signed" >/dev/null
+  mv "$file.signed" "$file"
+}
+
 stage=$out/stage
 rm -rf "$stage"
 mkdir -p "$stage/zip"
 cp "$build/torva.scr" "$root/resources/torva.mpg" "$root/resources/torva.txt" "$root/resources/torva.ico" "$stage/"
 # The settings file a first install with SOUND=1 puts in place.
 sed '2s/.*/1\r/' "$root/resources/torva.txt" >"$stage/torva-sound-on.txt"
+[ $signing = no ] || sign "$stage/torva.scr"
 
 msi=torva-$version.msi
 (cd "$stage" && wixl -D Version="$version" -o "$out/$msi" "$root/installer/torva.wxs")
@@ -53,7 +82,10 @@ sed "s/@VERSION@/$version/; s/\$/\r/" "$root/installer/README.txt.in" >"$stage/z
 rm -f "$out/$zip"
 (cd "$stage/zip" && cmake -E tar cf "$out/$zip" --format=zip torva.scr torva.mpg torva.txt README.txt)
 
+# The package's own signature last, after every change to it.
+[ $signing = no ] || sign "$out/$msi"
+
 (cd "$out" && sha256sum "$msi" "$zip" >SHA256SUMS)
 rm -rf "$stage"
-echo "release $version in $out:"
+echo "release $version in $out$([ $signing = no ] || echo ", signed"):"
 (cd "$out" && ls -l "$msi" "$zip" SHA256SUMS | awk '{printf "  %-28s %9d bytes\n", $NF, $5}')

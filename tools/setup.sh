@@ -13,6 +13,7 @@ packages=(
   gstreamer1.0-plugins-ugly gstreamer1.0-libav
   cmake ninja-build googletest g++ clang libclang-rt-14-dev python3
   python3-pil fonts-dejavu-core wixl msitools unzip
+  osslsigncode openssl
 )
 packages_i386=(
   wine32:i386

@@ -6,8 +6,9 @@ torva_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$torva_root/build/wine/prefix}
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
-# No install prompts for Mono or Gecko, and a crash exits non-zero instead of waiting in a debugger.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+# No install prompts for Mono or Gecko, and a crash exits non-zero instead of waiting in a debugger;
+# a test may add its own (TORVA_DLL_OVERRIDES).
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d${TORVA_DLL_OVERRIDES:+;$TORVA_DLL_OVERRIDES}"
 export XDG_RUNTIME_DIR=${TORVA_RUNTIME_DIR:-$torva_root/build/wine/run}
 wine64=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver

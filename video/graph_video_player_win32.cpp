@@ -16,6 +16,7 @@
 
 #include "startup/base_window_win32.h"
 #include "startup/runtime_error.h"
+#include "startup/system_library_win32.h"
 #include "video/graph_player.h"
 
 namespace torva {
@@ -389,7 +390,8 @@ class GraphVideoPlayer::Graph final : public FilterGraph {
 
   std::wstring ErrorText(Hresult result) override {
     wchar_t text[MAX_ERROR_TEXT_LEN] = {};
-    if (AMGetErrorTextW(result, text, static_cast<DWORD>(std::size(text)))) return text;
+    const auto errorText = SystemFunction<decltype(&AMGetErrorTextW)>(L"quartz.dll", "AMGetErrorTextW");
+    if (errorText && errorText(result, text, static_cast<DWORD>(std::size(text)))) return text;
     std::wstring code = L"Error 0x";
     for (int shift = 28; shift >= 0; shift -= 4) {
       code += L"0123456789ABCDEF"[(static_cast<std::uint32_t>(result) >> shift) & 0xF];

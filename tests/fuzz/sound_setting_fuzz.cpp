@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the settings reader: it must never crash or read out of bounds, the
-// field count must agree with the parse, and what we write must read back.
+// field count must agree with the parse, what we write must read back, and a start of the file
+// must never say other than the whole.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -17,5 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto soundOn = torva::ParseSoundSetting(text);
   if (soundOn.has_value() != (fields >= 2)) __builtin_trap();
   if (torva::ParseSoundSetting(torva::FormatSoundSetting(size % 2 == 0)) != (size % 2 == 0)) __builtin_trap();
+  // A start of the file, cut where the first byte says, decides as the whole file does or not at all.
+  using torva::SoundSettingRead;
+  const SoundSettingRead whole = torva::ReadSoundSettingStart(text, true);
+  if ((whole == SoundSettingRead::TooFewFields) != !soundOn.has_value()) __builtin_trap();
+  const SoundSettingRead part = torva::ReadSoundSettingStart(text.substr(0, size ? data[0] % size : 0), false);
+  if (part != SoundSettingRead::FieldsTooLong && part != whole) __builtin_trap();
   return 0;
 }

@@ -25,6 +25,7 @@ TEST_P(FormatErrorReportSays, TheErrorTheSubjectAndTheNumberOnTheirOwnLines) {
 INSTANTIATE_TEST_SUITE_P(EveryError, FormatErrorReportSays, testing::Values(
     ReportCase{ErrorCode::Overflow, L"Overflow:\nC:\\Saver\\torva.txt\n\nRun-time error 6"},
     ReportCase{ErrorCode::OutOfMemory, L"Out of memory:\nC:\\Saver\\torva.txt\n\nRun-time error 7"},
+    ReportCase{ErrorCode::OutOfStringSpace, L"Out of string space:\nC:\\Saver\\torva.txt\n\nRun-time error 14"},
     ReportCase{ErrorCode::InternalError, L"Internal error:\nC:\\Saver\\torva.txt\n\nRun-time error 51"},
     ReportCase{ErrorCode::FileNotFound, L"File not found:\nC:\\Saver\\torva.txt\n\nRun-time error 53"},
     ReportCase{ErrorCode::DeviceIoError, L"Device I/O error:\nC:\\Saver\\torva.txt\n\nRun-time error 57"},
@@ -49,6 +50,21 @@ TEST(FormatErrorReport, CutsALongSubjectInItsMiddleOnOneLineAndKeepsNameAndNumbe
             L"Overflow:\n" + widest + L"\n\nRun-time error 6");
   EXPECT_NE(FormatErrorReport(RuntimeError(ErrorCode::Overflow, widest + L"x"), onePixelEach).find(L'…'),
             std::wstring::npos) << "one pixel too wide";
+}
+
+// Put together in a fixed buffer, for when nothing may be allocated: the same lines as any
+// report, the library's words on one line and cut to a length, the number always last.
+TEST(FormatFixedReport, SaysTheErrorTheLibrarysWordsAndTheNumberWithoutAllocating) {
+  EXPECT_STREQ(FormatFixedReport(ErrorCode::OutOfMemory, nullptr).text, L"Out of memory\n\nRun-time error 7");
+  EXPECT_STREQ(FormatFixedReport(ErrorCode::InternalError, "vector::_M_realloc_insert").text,
+               L"Internal error:\nvector::_M_realloc_insert\n\nRun-time error 51");
+  EXPECT_STREQ(FormatFixedReport(ErrorCode::InternalError, "a\nb\xE9").text,
+               L"Internal error:\na b\u00E9\n\nRun-time error 51");
+  const std::string longest(kFixedSubjectLength, 'x');
+  EXPECT_EQ(std::wstring(FormatFixedReport(ErrorCode::PathFileAccessError, (longest + "y").c_str()).text),
+            L"Path/File access error:\n" + std::wstring(kFixedSubjectLength, L'x') + L"…\n\nRun-time error 75");
+  EXPECT_EQ(std::wstring(FormatFixedReport(ErrorCode::PathFileAccessError, longest.c_str()).text),
+            L"Path/File access error:\n" + std::wstring(kFixedSubjectLength, L'x') + L"\n\nRun-time error 75");
 }
 
 TEST(ShortenInMiddle, KeepsWhatFitsAndCutsOnlyWhatDoesNot) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <optional>
@@ -30,12 +31,14 @@ class FakeFileSystem final : public FileSystem {
   std::optional<FileStatus> readFailure, writeFailure, replaceFailure, createFailure;
   bool everyNameTaken = false;
   std::vector<std::wstring> written;  // every name a new file was asked for, in turn
+  std::size_t mostAskedToRead = 0;
 
-  FileStatus ReadAll(const std::wstring& path, std::string& content) override {
+  FileStatus ReadStart(const std::wstring& path, std::size_t maxBytes, std::string& content) override {
+    mostAskedToRead = std::max(mostAskedToRead, maxBytes);
     if (readFailure) return *readFailure;
     const auto found = files.find(path);
     if (found == files.end()) return FileStatus::NotFound;
-    content = found->second;
+    content = found->second.substr(0, maxBytes);
     return FileStatus::Ok;
   }
   FileStatus WriteNew(const std::wstring& path, std::string_view bytes) override {
@@ -96,6 +99,26 @@ TEST(ReadSoundSetting, HeaderOnlyIsInputPastEndOfFile) {
     disk.files[kPath] = headerOnly;
     EXPECT_EQ(CodeOf([&] { ReadSoundSetting(disk, kPath); }), ErrorCode::InputPastEndOfFile) << headerOnly;
   }
+}
+
+// However long the file, no more than a few kilobytes of it are read: the two lines decide alone,
+// and a file whose two fields do not fit in that is reported, not guessed at.
+TEST(ReadSoundSetting, ReadsOnlyTheStartOfALongFile) {
+  FakeFileSystem disk;
+  disk.files[kPath] = FormatSoundSetting(true) + std::string(1 << 20, 'x');
+  EXPECT_TRUE(ReadSoundSetting(disk, kPath));
+  disk.files[kPath] = "Sound Config file for torva screensaver\r\n\"1\"" + std::string(1 << 20, '\0');
+  EXPECT_TRUE(ReadSoundSetting(disk, kPath)) << "the quotes close the field";
+  disk.files[kPath] = std::string(kSettingsReadLimit, 'h') + "\r\n1\r\n";
+  EXPECT_EQ(CodeOf([&] { ReadSoundSetting(disk, kPath); }), ErrorCode::OutOfStringSpace);
+  EXPECT_LE(disk.mostAskedToRead, kSettingsReadLimit + 1);
+
+  // Up to the limit exactly, the file is read whole.
+  disk.files[kPath] = std::string(kSettingsReadLimit - 3, 'h') + "\r\n1";
+  EXPECT_TRUE(ReadSoundSetting(disk, kPath));
+  disk.files[kPath] += "2";
+  EXPECT_EQ(CodeOf([&] { ReadSoundSetting(disk, kPath); }), ErrorCode::OutOfStringSpace)
+      << "its second field may go on past the limit";
 }
 
 TEST(ReadSoundSetting, UnreadableFileIsReportedByKind) {

@@ -125,7 +125,7 @@ TEST(ShowLogoClick, StopsEverythingOpensTheWebAddressAndEnds) {
       "video.SetCommand(1)",
       "Timer1.SetEnabled(false)",
       "Timer2.SetEnabled(false)",
-      "shell.Open(www.torva.example)",
+      "shell.Open(https://www.torva.example/)",
       "program.LetPendingEventsRun",
       "program.End",
   }));

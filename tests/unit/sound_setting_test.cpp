@@ -76,6 +76,47 @@ INSTANTIATE_TEST_SUITE_P(TooShort, ParseSoundSettingReads, testing::Values(
     SettingCase{"header", std::nullopt}, SettingCase{"header\r\n  \t ", std::nullopt},
     SettingCase{"header\n", std::nullopt}, SettingCase{"header\r", std::nullopt}));
 
+struct StartCase {
+  const char* start;
+  bool wholeFile;
+  SoundSettingRead expected;
+};
+
+class ReadSoundSettingStartSays : public testing::TestWithParam<StartCase> {};
+
+TEST_P(ReadSoundSettingStartSays, WhatTheWholeFileSaysOrThatItCannotTell) {
+  EXPECT_EQ(ReadSoundSettingStart(GetParam().start, GetParam().wholeFile), GetParam().expected)
+      << testing::PrintToString(std::string(GetParam().start));
+}
+
+INSTANTIATE_TEST_SUITE_P(Starts, ReadSoundSettingStartSays, testing::Values(
+    StartCase{"h\r\n1\r\nmore", false, SoundSettingRead::SoundOn},
+    StartCase{"h\r\n1\r", false, SoundSettingRead::SoundOn},
+    StartCase{"h,1,", false, SoundSettingRead::SoundOn},
+    StartCase{"h\r\n\"1\" and more", false, SoundSettingRead::SoundOn},
+    StartCase{"h\r\n0\n", false, SoundSettingRead::SoundOff},
+    StartCase{"h\r\n1", true, SoundSettingRead::SoundOn},
+    StartCase{"h\r\n", true, SoundSettingRead::TooFewFields},
+    StartCase{"h\r\n1", false, SoundSettingRead::FieldsTooLong},
+    StartCase{"h\r\n\"1", false, SoundSettingRead::FieldsTooLong},
+    StartCase{"h\r\n   ", false, SoundSettingRead::FieldsTooLong},
+    StartCase{"hhhhhhhh", false, SoundSettingRead::FieldsTooLong},
+    StartCase{"", false, SoundSettingRead::FieldsTooLong}));
+
+// Cut anywhere, a file's start never says other than the whole file.
+TEST(ReadSoundSettingStart, NeverContradictsTheWholeFile) {
+  for (const std::string text : {"Sound Config file for torva screensaver\r\n1\r\n", "h\r\n12\r\n",
+                                 "\"a,b\"\r\n \"1\" x,0\r\n", "h,0\n1", "h\r\n"}) {
+    const SoundSettingRead whole = ReadSoundSettingStart(text, true);
+    for (std::size_t cut = 0; cut < text.size(); ++cut) {
+      const SoundSettingRead part = ReadSoundSettingStart(std::string_view(text).substr(0, cut), false);
+      if (part != SoundSettingRead::FieldsTooLong) {
+        EXPECT_EQ(part, whole) << testing::PrintToString(text) << " cut at " << cut;
+      }
+    }
+  }
+}
+
 TEST(FormatSoundSetting, IsExactlyTheHeaderAndTheDigitWithCrLf) {
   EXPECT_EQ(FormatSoundSetting(false), "Sound Config file for torva screensaver\r\n0\r\n");
   EXPECT_EQ(FormatSoundSetting(true), "Sound Config file for torva screensaver\r\n1\r\n");

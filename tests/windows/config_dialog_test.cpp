@@ -224,6 +224,43 @@ TEST(ConfigDialog, KeyboardWorksAsInAnyDialog) {
   EXPECT_EQ(open.directory.Read(L"torva.txt"), kSoundOff);
 }
 
+// Makes `file` 3 GB long, the rest holding zeros (a sparse file: quick, and no room taken).
+void GrowTo3Gb(const std::wstring& file) {
+  const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+  LARGE_INTEGER size{};
+  size.QuadPart = 3LL << 30;
+  EXPECT_TRUE(SetFilePointerEx(handle, size, nullptr, FILE_BEGIN) && SetEndOfFile(handle));
+  CloseHandle(handle);
+}
+
+// Only the start of the settings file is read: its two lines followed by anything read as those
+// lines do, and a first field that goes on and on is reported rather than read into memory.
+TEST(ConfigDialog, AHugeSettingsFileIsReadOnlyAtItsStart) {
+  {
+    ProgramDirectory directory;
+    directory.Write(L"torva.txt", kSoundOn);
+    GrowTo3Gb(directory.File(L"torva.txt"));
+    SaverProcess saver(directory, L"/c");
+    const HWND dialog = saver.WaitForWindow(IsConfigDialog, kPatience);
+    ASSERT_TRUE(dialog) << "no settings dialog";
+    EXPECT_TRUE(IsChecked(dialog, IDC_SOUND_ON));
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(saver.WaitForExit(kPatience), DWORD{0});
+  }
+  ProgramDirectory directory;
+  directory.Write(L"torva.txt", "");
+  GrowTo3Gb(directory.File(L"torva.txt"));
+  SaverProcess saver(directory, L"/c");
+  const HWND box = saver.WaitForWindow(IsMessageBox, kPatience);
+  ASSERT_TRUE(box) << "no error report";
+  const std::wstring text = MessageBoxText(box);
+  EXPECT_EQ(text.rfind(L"Out of string space:\n", 0), 0u) << ::testing::PrintToString(text);
+  EXPECT_NE(text.find(directory.File(L"torva.txt")), std::wstring::npos) << ::testing::PrintToString(text);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(saver.WaitForExit(kPatience), DWORD{14});
+}
+
 // A copy in a folder that the user may not change (the installer's copy for every user): the
 // choice goes, without a word, to a settings file of the user's own, which the next start reads.
 TEST(ConfigDialog, ReadOnlySettingsFileMovesTheChoiceToTheUsersOwnFile) {
@@ -261,6 +298,7 @@ TEST(ConfigDialog, UnwritableFileIsReportedAndKeepsItsOldBytes) {
   ASSERT_TRUE(box) << "no error report";
   const std::wstring text = MessageBoxText(box);
   EXPECT_NE(text.find(file), std::wstring::npos) << ::testing::PrintToString(text);
+  EXPECT_EQ(GetWindow(box, GW_OWNER), open.dialog) << "the report is the dialog's, in front of it";
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   const auto exitCode = open.saver->WaitForExit(kPatience);
   ASSERT_TRUE(exitCode) << "still running after the report";

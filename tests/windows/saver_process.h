@@ -59,6 +59,7 @@ class SaverProcess {
   SaverProcess& operator=(const SaverProcess&) = delete;
 
   DWORD id() const { return info_.dwProcessId; }
+  HANDLE handle() const { return info_.hProcess; }
   // The exit code, or nothing if the process is still running after `milliseconds`.
   std::optional<DWORD> WaitForExit(DWORD milliseconds);
   bool IsRunning() { return !WaitForExit(0); }
