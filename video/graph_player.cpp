@@ -229,8 +229,11 @@ bool GraphPlayer::BuildWithSound() {
 
 void GraphPlayer::RemoveStrayFilters() {
   // Filters that the platform tried on the way and left unconnected, and, without sound, anything
-  // that takes the clip's sound (a decoder that a splitter pulled in for its sound output): the
-  // muted graph must hold no audio branch at all.
+  // that takes the clip's sound: the muted graph must hold no audio branch at all. Under Wine none
+  // is ever left (its GStreamer splitter decodes both streams itself, and the sound's output stays
+  // unconnected). Windows' MPEG-1 splitter offers its sound still coded, and its documentation says
+  // only that the graph "may" back out of a path that leads to no renderer: a decoder tried for
+  // the sound could stay, connected to the splitter and to nothing else.
   for (const GraphFilter& filter : graph_.Filters()) {
     const bool stray = !filter.connected || (!withSound_ && filter.takesAudio);
     if (stray && !SucceededOrGiveUp(graph_.RemoveFilter(filter.name))) return;

@@ -245,7 +245,8 @@ class GraphVideoPlayer::Graph final : public FilterGraph {
     if (SUCCEEDED(result)) result = QueryFor(builder_.Get(), IID_IMediaSeeking, seeking_);
     if (SUCCEEDED(result)) result = QueryFor(builder_.Get(), IID_IMediaEventEx, events_);
     // The renderer that draws into a window of its own, which becomes our child: it needs no
-    // graphics hardware and draws under Wine with its GDI renderer.
+    // graphics hardware. Under Wine it is the only one that takes the clip (the mixing renderers,
+    // 7 and 9, refuse it there), and it draws with GDI.
     if (SUCCEEDED(result)) {
       result = CoCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_PPV_ARGS(&renderer_));
