@@ -127,8 +127,9 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
                                         ProgramFile(kClipFileName));
 
     OnLoad();
-    // The system answers at once with the display's present state. Windows before 8 know only the
-    // older of the two settings, later ones report both.
+    // A saver may start with the display already off; the system reports a setting's present value
+    // to a window that registers for it. Windows before 8 know only the older of the two settings,
+    // later ones report both, which the show takes alike.
     // https://learn.microsoft.com/windows/win32/power/power-setting-guids
     for (const GUID* setting : {&GUID_CONSOLE_DISPLAY_STATE, &GUID_MONITOR_POWER_ON}) {
       if (const HPOWERNOTIFY notification =
