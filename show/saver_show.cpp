@@ -13,6 +13,12 @@ constexpr int kMouseEventsToEnd = 3;
 
 }  // namespace
 
+DisplayPower DisplayPowerFromState(unsigned long state) {
+  if (state == 0) return DisplayPower::Off;
+  if (state == 2) return DisplayPower::Dimmed;
+  return DisplayPower::On;
+}
+
 SaverShow::SaverShow(const ShowParts& parts, ScreenSize screen, std::wstring clipPath)
     : parts_(parts), screen_(screen), clipPath_(std::move(clipPath)) {}
 
@@ -57,6 +63,7 @@ void SaverShow::OnTimer1() {
   parts_.timers.SetEnabled(TimerId::Timer1, false);
   parts_.logo.SetVisible(true);
   logoShown_ = true;
+  logoPhase_ = true;
   CentreLogo();
   // Enabled while its interval may still be 0: it starts counting when the interval is set.
   parts_.timers.SetEnabled(TimerId::Timer2, true);
@@ -65,11 +72,58 @@ void SaverShow::OnTimer1() {
 
 void SaverShow::OnTimer2() {
   parts_.timers.SetEnabled(TimerId::Timer2, false);
+  logoPhase_ = false;
   parts_.video.SetCommand(kPlayCommand);
   // The logo stays visible underneath: the video covers the whole screen above it.
   parts_.video.SetVisible(true);
   loopCount_ = 0;
   parts_.timers.SetEnabled(TimerId::Timer_loop, true);
+}
+
+void SaverShow::OnDisplayPower(DisplayPower power) {
+  const bool off = power == DisplayPower::Off;
+  if (off == displayOff_) return;
+  displayOff_ = off;
+  if (off) {
+    Rest();
+  } else if (!asleep_) {
+    StartPhaseAfresh();
+  }
+}
+
+void SaverShow::OnSuspend() {
+  asleep_ = true;
+  Rest();
+}
+
+void SaverShow::OnResume() {
+  asleep_ = false;
+  if (!displayOff_) StartPhaseAfresh();
+}
+
+void SaverShow::Rest() {
+  // The rhythm stops rather than running on in the dark: it would wake the computer each second
+  // for nobody, and a phase taken up in its middle would start the clip out of step with it.
+  StopTimers();
+  parts_.video.Rest();
+}
+
+void SaverShow::StartPhaseAfresh() {
+  StopTimers();
+  if (logoPhase_) {
+    parts_.timers.SetEnabled(TimerId::Timer2, true);
+    return;
+  }
+  parts_.video.SetCommand(kPlayCommand);
+  parts_.video.SetVisible(true);
+  loopCount_ = 0;
+  parts_.timers.SetEnabled(TimerId::Timer_loop, true);
+}
+
+void SaverShow::StopTimers() {
+  for (const TimerId timer : {TimerId::Timer_loop, TimerId::Timer1, TimerId::Timer2}) {
+    parts_.timers.SetEnabled(timer, false);
+  }
 }
 
 void SaverShow::CentreLogo() {

@@ -45,6 +45,13 @@ struct ShowParts {
   Program& program;
 };
 
+// The display's power state, as the system reports it.
+enum class DisplayPower { Off, On, Dimmed };
+
+// The system's value for the display's state (0 off, 1 on, 2 dimmed). A value it may add later is
+// taken as on: a show that plays on costs power, one that rests by mistake shows a still picture.
+DisplayPower DisplayPowerFromState(unsigned long state);
+
 // The screen in twips, as the window measures it.
 struct ScreenSize {
   float width = 0;
@@ -74,12 +81,25 @@ class SaverShow {
   // system may have moved onto it, rests at `pointer`.
   void OnDisplayChange(ScreenSize screen, ScreenPoint pointer);
 
+  // The display went off or came back; dimmed counts as on. While it is off, or while the computer
+  // sleeps, the show rests: no timer runs, and the clip stops and lets go of the sound device. Once
+  // it can be seen again, the phase it rested in starts afresh: the clip from its start for a whole
+  // video phase, or the logo for its whole time. Activity counts throughout, as ever.
+  void OnDisplayPower(DisplayPower power);
+  void OnSuspend();
+  // Also without a suspend before it: whatever the sleep did to the clip and the timers, the
+  // current phase starts afresh.
+  void OnResume();
+
   std::int16_t loopCount() const { return loopCount_; }
 
  private:
   void OnTimerLoop();
   void OnTimer1();
   void OnTimer2();
+  void Rest();
+  void StartPhaseAfresh();
+  void StopTimers();
   void CentreLogo();
   void Count(std::int16_t& counter, int threshold);
   // Whether the pointer has really moved since it was last seen.
@@ -91,6 +111,9 @@ class SaverShow {
 
   std::int16_t loopCount_ = 0;  // LoopCount: ticks of the current video phase
   bool logoShown_ = false;      // once shown, the logo stays, under the video in its phases
+  bool logoPhase_ = false;      // from the switch to the logo until the video's return
+  bool displayOff_ = false;
+  bool asleep_ = false;
 
   // Activity since the window was created; never reset, so a second key press an hour after
   // the first still ends the show.

@@ -5,8 +5,10 @@
 #include <windows.h>
 #include <windowsx.h>
 
+#include <cstring>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "settings/win32_file_system.h"
 #include "show/blank_window_win32.h"
@@ -125,6 +127,16 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
                                         ProgramFile(kClipFileName));
 
     OnLoad();
+    // A saver may start with the display already off; the system reports a setting's present value
+    // to a window that registers for it. Windows before 8 know only the older of the two settings,
+    // later ones report both, which the show takes alike.
+    // https://learn.microsoft.com/windows/win32/power/power-setting-guids
+    for (const GUID* setting : {&GUID_CONSOLE_DISPLAY_STATE, &GUID_MONITOR_POWER_ON}) {
+      if (const HPOWERNOTIFY notification =
+              RegisterPowerSettingNotification(hwnd(), setting, DEVICE_NOTIFY_WINDOW_HANDLE)) {
+        powerNotifications_.push_back(notification);
+      }
+    }
 
     ShowWindow(hwnd(), SW_SHOW);
     screens_->Show();
@@ -164,7 +176,20 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
       case WM_XBUTTONDBLCLK:
         return TRUE;
       case WM_MOUSEMOVE: OnMouseMove(ToScreen(hwnd(), lParam)); return 0;
-      case WM_DISPLAYCHANGE: OnDisplayChange(); return 0;
+      case WM_DISPLAYCHANGE:
+        video_->ForwardOwnerMessage(hwnd(), message, wParam, lParam);
+        OnDisplayChange();
+        return 0;
+      // Heard only by top-level windows, but the picture's window needs them too.
+      case WM_SYSCOLORCHANGE:
+      case WM_PALETTECHANGED:
+      case WM_PALETTEISCHANGING:
+      case WM_QUERYNEWPALETTE:
+      case WM_DEVMODECHANGE:
+      case WM_ACTIVATEAPP:
+        video_->ForwardOwnerMessage(hwnd(), message, wParam, lParam);
+        break;
+      case WM_POWERBROADCAST: OnPowerBroadcast(wParam, lParam); return TRUE;
       case WM_SYSCOMMAND:
         // The system asks the running saver to start a saver; it already is one.
         if ((wParam & 0xFFF0) == SC_SCREENSAVE) return 0;
@@ -188,6 +213,10 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
   bool ReadSoundSetting() override { return ReadProgramSoundSetting(); }
   void LetPendingEventsRun() override { torva::LetPendingEventsRun(); }
   void End() override {
+    for (const HPOWERNOTIFY notification : powerNotifications_) {
+      UnregisterPowerSettingNotification(notification);
+    }
+    powerNotifications_.clear();
     // Release the clip's graph first: a process ended while its graph still plays can crash on the
     // way out (it does under Wine), and its exit code would then report a failure.
     video_.reset();
@@ -209,6 +238,32 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
   void OnDisplayChange() { show_->OnDisplayChange(InTwips(screens_->Follow()), PointerNow()); }
   void OnReportClosed() { video_.reset(); }
 
+  // https://learn.microsoft.com/windows/win32/power/wm-powerbroadcast
+  void OnPowerBroadcast(WPARAM event, LPARAM data) {
+    switch (event) {
+      case PBT_POWERSETTINGCHANGE:
+        if (data) OnPowerSettingChange(*reinterpret_cast<const POWERBROADCAST_SETTING*>(data));
+        break;
+      case PBT_APMSUSPEND: show_->OnSuspend(); break;
+      // The second comes after the first when a person woke the computer.
+      case PBT_APMRESUMEAUTOMATIC:
+      case PBT_APMRESUMESUSPEND:
+        show_->OnResume();
+        break;
+    }
+  }
+
+  void OnPowerSettingChange(const POWERBROADCAST_SETTING& setting) {
+    if (setting.DataLength < sizeof(DWORD)) return;
+    if (!IsEqualGUID(setting.PowerSetting, GUID_CONSOLE_DISPLAY_STATE) &&
+        !IsEqualGUID(setting.PowerSetting, GUID_MONITOR_POWER_ON)) {
+      return;
+    }
+    DWORD state = 0;
+    std::memcpy(&state, setting.Data, sizeof state);
+    show_->OnDisplayPower(DisplayPowerFromState(state));
+  }
+
   HANDLE showMutex_;  // held until the process ends
   std::unique_ptr<MonitorDesktop> desktop_;
   std::unique_ptr<ShowScreens> screens_;  // the show window and the blanks over the monitors
@@ -217,6 +272,7 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
   std::unique_ptr<WindowTimerDriver> timerDriver_;
   std::unique_ptr<ShowTimers> timers_;
   std::unique_ptr<SaverShow> show_;
+  std::vector<HPOWERNOTIFY> powerNotifications_;  // until the show ends
 };
 
 }  // namespace

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cwctype>
+#include <iterator>
 
 namespace torva {
 namespace {
@@ -18,14 +20,62 @@ constexpr long kSilence = -10000;
 // E_FAIL, for an error event that carries no failure code of its own.
 constexpr Hresult kUnspecifiedFailure = static_cast<Hresult>(0x80004005);
 
+// What the graph answers for a file that holds no clip it can play: no filter takes the file, or
+// none makes a picture of what it holds (VFW_E_* in the platform's headers).
+constexpr Hresult kNotAPlayableClip[] = {
+    static_cast<Hresult>(0x80040206),  // no types
+    static_cast<Hresult>(0x80040207),  // no acceptable types
+    static_cast<Hresult>(0x80040217),  // cannot connect
+    static_cast<Hresult>(0x80040218),  // cannot render
+    static_cast<Hresult>(0x8004022A),  // type not accepted
+    static_cast<Hresult>(0x8004022F),  // invalid file format
+    static_cast<Hresult>(0x80040240),  // unknown file type
+    static_cast<Hresult>(0x80040241),  // cannot load source filter
+    static_cast<Hresult>(0x80040243),  // file too short
+    static_cast<Hresult>(0x80040255),  // no decompressor
+    static_cast<Hresult>(0x8004025D),  // unsupported video
+    static_cast<Hresult>(0x80040265),  // unsupported stream
+};
+
 bool IsFailure(Hresult result) { return result < 0; }
 
-std::wstring WithoutTrailingSpace(std::wstring text) {
-  while (!text.empty() && std::iswspace(text.back())) text.pop_back();
-  return text;
+std::wstring Trimmed(const std::wstring& text) {
+  const auto blank = [](wchar_t c) { return std::iswspace(static_cast<std::wint_t>(c)) != 0; };
+  const auto first = std::find_if_not(text.begin(), text.end(), blank);
+  const auto last = std::find_if_not(text.rbegin(), text.rend(), blank).base();
+  return first < last ? std::wstring(first, last) : std::wstring();
+}
+
+std::wstring CodeText(Hresult result) {
+  std::wstring text = L"Error 0x";
+  for (int shift = 28; shift >= 0; shift -= 4) {
+    text += L"0123456789ABCDEF"[(static_cast<std::uint32_t>(result) >> shift) & 0xF];
+  }
+  return text + L".";
+}
+
+std::wstring Reason(Hresult result, const std::wstring& platformText) {
+  if (result == kFileNotFound || result == kPathNotFound) return L"File not found.";
+  if (result == kAccessDenied) return L"Access denied.";
+  if (result == kVideoNotRendered) return L"No picture in the clip.";
+  if (std::find(std::begin(kNotAPlayableClip), std::end(kNotAPlayableClip), result) !=
+      std::end(kNotAPlayableClip)) {
+    return L"Not a clip the system can play.";
+  }
+  std::wstring text = Trimmed(platformText);
+  return text.empty() ? CodeText(result) : text;
 }
 
 }  // namespace
+
+std::wstring FailureLine(const std::wstring& path, Hresult result, const std::wstring& platformText) {
+  if (result == kClassNotRegistered) return EngineMissingLine(path);
+  return L"Cannot play " + path + L": " + Reason(result, platformText);
+}
+
+std::wstring EngineMissingLine(const std::wstring& path) {
+  return L"Cannot play " + path + L": the system's media engine (DirectShow) cannot be loaded.";
+}
 
 GraphPlayer::GraphPlayer(FilterGraph& graph, VideoSurface& surface, int dpiX, int dpiY)
     : graph_(graph),
@@ -71,8 +121,10 @@ void GraphPlayer::Move(float left, float top, float width, float height) {
 }
 
 void GraphPlayer::OnGraphEvents(std::chrono::milliseconds now) {
-  // After a failure the graph is gone and has no more events.
-  while (const auto event = graph_.NextEvent()) {
+  // A notice that was on its way when the graph went has no graph left to ask.
+  while (built_) {
+    const auto event = graph_.NextEvent();
+    if (!event) break;
     switch (static_cast<GraphEventCode>(event->code)) {
       case GraphEventCode::Complete:
         // An end that was queued before a stop is no reason to start again.
@@ -98,29 +150,51 @@ void GraphPlayer::OnRestartTimer(std::chrono::milliseconds now) {
   if (running_) Restart(now);
 }
 
+void GraphPlayer::Rest() {
+  CancelRestart();
+  if (!built_) return;
+  if (withSound_) {
+    ReleaseGraph();
+  } else {
+    Stop();
+  }
+}
+
 void GraphPlayer::Play() {
   CancelRestart();
   lastRestart_.reset();
-  if (!built_ && !Build()) return;
+  if (built_ && !ClipChanged() && StartKeptGraph()) return;
+  // A kept graph that cannot start again (as after the computer slept), or whose file changed,
+  // gives way to a new one, which says why if it fails too.
+  ReleaseGraph();
+  if (Build() && SucceededOrGiveUp(graph_.Run())) running_ = true;
+}
+
+bool GraphPlayer::StartKeptGraph() {
   // Play while playing starts over, as it does after a stop.
-  if (running_ && !(Succeeded(graph_.Stop()) && Succeeded(graph_.SeekToStart()))) return;
-  if (!Succeeded(graph_.Run())) return;
+  if (running_ && (IsFailure(graph_.Stop()) || IsFailure(graph_.SeekToStart()))) return false;
+  if (IsFailure(graph_.Run())) return false;
   running_ = true;
+  return true;
 }
 
 void GraphPlayer::Stop() {
   CancelRestart();
   if (!running_) return;
   running_ = false;
-  // Stopped and back at the start, never paused: with the audio renderer in the graph, pause, seek
-  // and run hung every time under Wine. The graph is kept, so that the next play costs no rebuild.
-  if (Succeeded(graph_.Stop())) Succeeded(graph_.SeekToStart());
+  // Stopped and back at the start, never paused (under Wine, with the audio renderer in the graph,
+  // pause, seek and run hung every time). The graph is kept, so that the next play costs no rebuild.
+  if (SucceededOrGiveUp(graph_.Stop())) SucceededOrGiveUp(graph_.SeekToStart());
 }
 
 bool GraphPlayer::Build() {
   // Once per clip: the sound setting is read before the first play, so the shape holds for the show.
   withSound_ = !mute_;
-  if (!Succeeded(graph_.Create())) return false;
+  builtFrom_ = graph_.StampOf(fileName_);
+  if (IsFailure(graph_.Create())) {
+    ShowFailure(EngineMissingLine(fileName_));
+    return false;
+  }
   built_ = true;
   if (!(withSound_ ? BuildWithSound() : BuildWithoutSound())) return false;
   if (!graph_.RendererConnected()) {
@@ -128,7 +202,9 @@ bool GraphPlayer::Build() {
     return false;
   }
   RemoveStrayFilters();
-  if (!built_ || !Succeeded(graph_.AttachToControl({area_.width, area_.height}))) return false;
+  if (!built_ || !SucceededOrGiveUp(graph_.AttachToControl({area_.width, area_.height}))) {
+    return false;
+  }
   // Without the audio renderer the graph has no clock of its own; the platform's default keeps the
   // picture in time. A graph that cannot take one picks its own when it runs, so this is not
   // checked.
@@ -139,44 +215,53 @@ bool GraphPlayer::Build() {
 }
 
 bool GraphPlayer::BuildWithoutSound() {
-  // Only the picture is connected, so no audio decoder or renderer is ever created: an audio
-  // renderer, once made, keeps a stream open at the sound server even when removed again.
-  if (!Succeeded(graph_.AddSource(fileName_))) return false;
-  const std::vector<PinKind> outputs = graph_.SourceOutputs();
-  // A source that splits the clip itself offers its picture as such; a plain file reader offers
-  // one stream, which the platform splits on the way, leaving the sound's output unconnected.
-  auto chosen = std::find(outputs.begin(), outputs.end(), PinKind::Video);
-  if (chosen == outputs.end()) chosen = std::find(outputs.begin(), outputs.end(), PinKind::Stream);
-  if (chosen == outputs.end()) {
-    Fail(kVideoNotRendered);
-    return false;
-  }
-  return Succeeded(graph_.ConnectToRenderer(static_cast<std::size_t>(chosen - outputs.begin())));
+  // Only what leads to the video renderer is connected, and the graph holds no other renderer, so
+  // no audio decoder or renderer is kept: an audio renderer, once made, keeps a stream open at the
+  // sound server even when removed again.
+  return SucceededOrGiveUp(graph_.AddSource(fileName_)) &&
+         SucceededOrGiveUp(graph_.RenderSourceToExistingRenderers());
 }
 
 bool GraphPlayer::BuildWithSound() {
   // Partial success (the sound, or another stream, could not be rendered) still plays the picture.
-  return Succeeded(graph_.RenderFile(fileName_));
+  return SucceededOrGiveUp(graph_.RenderFile(fileName_));
 }
 
 void GraphPlayer::RemoveStrayFilters() {
   // Filters that the platform tried on the way and left unconnected, and, without sound, anything
-  // that takes the clip's sound: the muted graph must hold no audio branch at all.
-  const std::vector<GraphFilter> filters = graph_.Filters();
-  for (std::size_t i = 0; i < filters.size(); ++i) {
-    const bool stray = !filters[i].connected || (!withSound_ && filters[i].takesAudio);
-    if (stray && !Succeeded(graph_.RemoveFilter(i))) return;
+  // that takes the clip's sound: the muted graph must hold no audio branch at all. Under Wine none
+  // is ever left (its GStreamer splitter decodes both streams itself, and the sound's output stays
+  // unconnected). Windows' MPEG-1 splitter offers its sound still coded, and its documentation says
+  // only that the graph "may" back out of a path that leads to no renderer: a decoder tried for
+  // the sound could stay, connected to the splitter and to nothing else.
+  for (const GraphFilter& filter : graph_.Filters()) {
+    const bool stray = !filter.connected || (!withSound_ && filter.takesAudio);
+    if (stray && !SucceededOrGiveUp(graph_.RemoveFilter(filter.name))) return;
   }
 }
 
 void GraphPlayer::Restart(std::chrono::milliseconds now) {
   lastRestart_ = now;
+  if (ClipChanged()) {
+    ReleaseGraph();
+    if (Build() && SucceededOrGiveUp(graph_.Run())) running_ = true;
+    return;
+  }
   // Stopped before the seek, not sought while running: under Wine a graph with the audio renderer
   // that is sought after its end plays nothing more and then hangs in its next stop.
-  if (Succeeded(graph_.Stop()) && Succeeded(graph_.SeekToStart())) Succeeded(graph_.Run());
+  if (SucceededOrGiveUp(graph_.Stop()) && SucceededOrGiveUp(graph_.SeekToStart())) {
+    SucceededOrGiveUp(graph_.Run());
+  }
 }
 
-bool GraphPlayer::Succeeded(Hresult result) {
+bool GraphPlayer::ClipChanged() {
+  // Under Wine a file can be cut short under the graph that reads it (a program that writes it
+  // anew); that graph then never ends its stream, and stopping it again soon after it ran hung
+  // for good. Where the file cannot be read either time, nothing is known to have changed.
+  return graph_.StampOf(fileName_) != builtFrom_;
+}
+
+bool GraphPlayer::SucceededOrGiveUp(Hresult result) {
   if (!IsFailure(result)) return true;
   Fail(result);
   return false;
@@ -184,10 +269,11 @@ bool GraphPlayer::Succeeded(Hresult result) {
 
 void GraphPlayer::Fail(Hresult result) {
   ReleaseGraph();
-  const std::wstring reason = result == kFileNotFound || result == kPathNotFound
-                                  ? L"File not found."
-                                  : WithoutTrailingSpace(graph_.ErrorText(result));
-  surface_.ShowMessage(L"Cannot play " + fileName_ + L": " + reason);
+  ShowFailure(FailureLine(fileName_, result, graph_.ErrorText(result)));
+}
+
+void GraphPlayer::ShowFailure(const std::wstring& line) {
+  surface_.ShowMessage(line);
   messageShown_ = true;
 }
 

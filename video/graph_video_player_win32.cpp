@@ -47,27 +47,6 @@ HRESULT QueryFor(IUnknown* object, REFIID id, ComPtr<Interface>& result) {
   return object->QueryInterface(id, reinterpret_cast<void**>(result.ReleaseAndGetAddressOf()));
 }
 
-PinKind KindOf(const GUID& majorType) {
-  if (majorType == MEDIATYPE_Video) return PinKind::Video;
-  if (majorType == MEDIATYPE_Audio) return PinKind::Audio;
-  if (majorType == MEDIATYPE_Stream) return PinKind::Stream;
-  return PinKind::Other;
-}
-
-// What a pin offers first: the type it prefers.
-PinKind PreferredKind(IPin* pin) {
-  ComPtr<IEnumMediaTypes> types;
-  AM_MEDIA_TYPE* type = nullptr;
-  if (FAILED(pin->EnumMediaTypes(&types)) || types->Next(1, &type, nullptr) != S_OK) {
-    return PinKind::Other;
-  }
-  const PinKind kind = KindOf(type->majortype);
-  CoTaskMemFree(type->pbFormat);
-  if (type->pUnk) type->pUnk->Release();
-  CoTaskMemFree(type);
-  return kind;
-}
-
 std::vector<ComPtr<IPin>> PinsOf(IBaseFilter* filter) {
   std::vector<ComPtr<IPin>> pins;
   ComPtr<IEnumPins> all;
@@ -85,6 +64,13 @@ PIN_DIRECTION DirectionOf(IPin* pin) {
 bool IsConnected(IPin* pin) {
   ComPtr<IPin> other;
   return SUCCEEDED(pin->ConnectedTo(&other));
+}
+
+std::wstring NameOf(IBaseFilter* filter) {
+  FILTER_INFO info{};
+  if (FAILED(filter->QueryFilterInfo(&info))) return L"";
+  if (info.pGraph) info.pGraph->Release();
+  return info.achName;
 }
 
 bool CarriesAudio(IPin* pin) {
@@ -259,7 +245,8 @@ class GraphVideoPlayer::Graph final : public FilterGraph {
     if (SUCCEEDED(result)) result = QueryFor(builder_.Get(), IID_IMediaSeeking, seeking_);
     if (SUCCEEDED(result)) result = QueryFor(builder_.Get(), IID_IMediaEventEx, events_);
     // The renderer that draws into a window of its own, which becomes our child: it needs no
-    // graphics hardware and draws under Wine with its GDI renderer.
+    // graphics hardware. Under Wine it is the only one that takes the clip (the mixing renderers,
+    // 7 and 9, refuse it there), and it draws with GDI.
     if (SUCCEEDED(result)) {
       result = CoCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_PPV_ARGS(&renderer_));
@@ -273,22 +260,24 @@ class GraphVideoPlayer::Graph final : public FilterGraph {
     return builder_->AddSourceFilter(path.c_str(), path.c_str(), &source_);
   }
 
-  std::vector<PinKind> SourceOutputs() override {
-    sourceOutputs_.clear();
-    std::vector<PinKind> kinds;
-    if (!source_) return kinds;
+  Hresult RenderSourceToExistingRenderers() override {
+    // The platform's way to a graph of the picture alone: with the video renderer as the graph's
+    // only renderer, an output that leads to no renderer there (the sound) stays unconnected.
+    // https://learn.microsoft.com/windows/win32/api/strmif/nf-strmif-ifiltergraph2-renderex
+    if (!source_) return E_UNEXPECTED;
+    ComPtr<IFilterGraph2> builder;
+    HRESULT result = QueryFor(builder_.Get(), IID_IFilterGraph2, builder);
+    if (FAILED(result)) return result;
+    bool rendered = false;
+    result = VFW_E_CANNOT_RENDER;
     for (const ComPtr<IPin>& pin : PinsOf(source_.Get())) {
       if (DirectionOf(pin.Get()) != PINDIR_OUTPUT) continue;
-      sourceOutputs_.push_back(pin);
-      kinds.push_back(PreferredKind(pin.Get()));
+      const HRESULT pinResult =
+          builder->RenderEx(pin.Get(), AM_RENDEREX_RENDERTOEXISTINGRENDERERS, nullptr);
+      rendered = rendered || SUCCEEDED(pinResult);
+      if (!rendered) result = pinResult;
     }
-    return kinds;
-  }
-
-  Hresult ConnectToRenderer(std::size_t sourceOutput) override {
-    const ComPtr<IPin> input = RendererInput();
-    if (sourceOutput >= sourceOutputs_.size() || !input) return E_INVALIDARG;
-    return builder_->Connect(sourceOutputs_[sourceOutput].Get(), input.Get());
+    return rendered ? S_OK : result;
   }
 
   Hresult RenderFile(const std::wstring& path) override {
@@ -301,12 +290,11 @@ class GraphVideoPlayer::Graph final : public FilterGraph {
   }
 
   std::vector<GraphFilter> Filters() override {
-    filters_.clear();
     std::vector<GraphFilter> summary;
     ComPtr<IEnumFilters> all;
     if (FAILED(builder_->EnumFilters(&all))) return summary;
     for (ComPtr<IBaseFilter> filter; all->Next(1, &filter, nullptr) == S_OK; filter.Reset()) {
-      GraphFilter entry;
+      GraphFilter entry{NameOf(filter.Get())};
       for (const ComPtr<IPin>& pin : PinsOf(filter.Get())) {
         if (!IsConnected(pin.Get())) continue;
         entry.connected = true;
@@ -314,15 +302,16 @@ class GraphVideoPlayer::Graph final : public FilterGraph {
           entry.takesAudio = true;
         }
       }
-      filters_.push_back(filter);
       summary.push_back(entry);
     }
     return summary;
   }
 
-  Hresult RemoveFilter(std::size_t index) override {
-    if (index >= filters_.size()) return E_INVALIDARG;
-    return builder_->RemoveFilter(filters_[index].Get());
+  // Names are unique within a graph: adding a filter under a name already taken changes the name.
+  Hresult RemoveFilter(const std::wstring& name) override {
+    ComPtr<IBaseFilter> filter;
+    const HRESULT result = builder_->FindFilterByName(name.c_str(), &filter);
+    return FAILED(result) ? result : builder_->RemoveFilter(filter.Get());
   }
 
   Hresult AttachToControl(PixelSize size) override {
@@ -377,8 +366,6 @@ class GraphVideoPlayer::Graph final : public FilterGraph {
       window_->put_Owner(0);
     }
     if (events_) events_->SetNotifyWindow(0, 0, 0);
-    sourceOutputs_.clear();
-    filters_.clear();
     window_.Reset();
     events_.Reset();
     seeking_.Reset();
@@ -391,12 +378,25 @@ class GraphVideoPlayer::Graph final : public FilterGraph {
   std::wstring ErrorText(Hresult result) override {
     wchar_t text[MAX_ERROR_TEXT_LEN] = {};
     const auto errorText = SystemFunction<decltype(&AMGetErrorTextW)>(L"quartz.dll", "AMGetErrorTextW");
-    if (errorText && errorText(result, text, static_cast<DWORD>(std::size(text)))) return text;
-    std::wstring code = L"Error 0x";
-    for (int shift = 28; shift >= 0; shift -= 4) {
-      code += L"0123456789ABCDEF"[(static_cast<std::uint32_t>(result) >> shift) & 0xF];
+    if (!errorText || !errorText(result, text, static_cast<DWORD>(std::size(text)))) return L"";
+    return text;
+  }
+
+  std::optional<ClipStamp> StampOf(const std::wstring& path) override {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    return ClipStamp{
+        (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+        (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+            data.ftLastWriteTime.dwLowDateTime};
+  }
+
+  // Messages that only the top-level window hears, which the picture's window needs as well.
+  void NotifyOwnerMessage(HWND owner, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (window_) {
+      window_->NotifyOwnerMessage(reinterpret_cast<OAHWND>(owner), static_cast<long>(message),
+                                  static_cast<LONG_PTR>(wParam), static_cast<LONG_PTR>(lParam));
     }
-    return code + L".";
   }
 
  private:
@@ -417,8 +417,6 @@ class GraphVideoPlayer::Graph final : public FilterGraph {
   ComPtr<IVideoWindow> window_;
   ComPtr<IBaseFilter> renderer_;
   ComPtr<IBaseFilter> source_;
-  std::vector<ComPtr<IPin>> sourceOutputs_;  // as SourceOutputs() last listed them
-  std::vector<ComPtr<IBaseFilter>> filters_;  // as Filters() last listed them
 };
 
 GraphVideoPlayer::GraphVideoPlayer(HWND parent, VideoControlEvents& events)
@@ -443,6 +441,11 @@ void GraphVideoPlayer::SetCommand(int command) { player_->SetCommand(command); }
 void GraphVideoPlayer::SetVisible(bool visible) { player_->SetVisible(visible); }
 void GraphVideoPlayer::Move(float left, float top, float width, float height) {
   player_->Move(left, top, width, height);
+}
+void GraphVideoPlayer::Rest() { player_->Rest(); }
+
+void GraphVideoPlayer::ForwardOwnerMessage(HWND owner, UINT message, WPARAM wParam, LPARAM lParam) {
+  graph_->NotifyOwnerMessage(owner, message, wParam, lParam);
 }
 
 HWND GraphVideoPlayer::hwnd() const { return window_->hwnd(); }

@@ -30,6 +30,12 @@ class GraphVideoPlayer final : public VideoControl {
   void SetCommand(int command) override;
   void SetVisible(bool visible) override;
   void Move(float left, float top, float width, float height) override;
+  void Rest() override;
+
+  // Passes a message that only the top-level `owner` hears on to the picture's window, as the
+  // platform asks of a window that holds it: display, colour and palette changes.
+  // https://learn.microsoft.com/windows/win32/api/control/nf-control-ivideowindow-notifyownermessage
+  void ForwardOwnerMessage(HWND owner, UINT message, WPARAM wParam, LPARAM lParam);
 
   HWND hwnd() const;
 

@@ -26,6 +26,9 @@ class VideoControl {
   virtual void SetVisible(bool visible) = 0;
   // Position and size within the parent window, in twips.
   virtual void Move(float left, float top, float width, float height) = 0;
+  // Nobody can see or hear the clip (the display is off, or the computer goes to sleep): it stops,
+  // and lets go of whatever keeps the system awake. The next play starts it from its start.
+  virtual void Rest() = 0;
 };
 
 // A point on the screen in pixels; mouse events carry it so that a "move" that does not move

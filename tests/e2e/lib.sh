@@ -80,6 +80,30 @@ e2e_start() {
 
 e2e_running() { [ ! -f "$1/exit" ]; }
 
+# The saver's own Linux process, started from `dir`: Wine starts a .scr through start.exe, so the
+# process that e2e_start launched only waits for it and spends no CPU of its own.
+e2e_saver_process() {
+  local dir=$1 pid tries=0
+  until [ $tries -gt 100 ]; do
+    for pid in $(pgrep -f -- "$(basename "$dir")"); do
+      [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = torva.scr ] && { echo "$pid"; return 0; }
+    done
+    tries=$((tries + 1))
+    sleep 0.05
+  done
+  e2e_fail "no process of the saver started from $dir"
+}
+
+# The share of one core, in hundredths of a per cent, that process `pid` spent over `seconds`
+# (its user and system time from /proc, all threads).
+e2e_cpu_share() {
+  local pid=$1 seconds=$2 before after
+  before=$(awk '{ sub(/.*\) /, ""); print $12 + $13 }' "/proc/$pid/stat")
+  sleep "$seconds"
+  after=$(awk '{ sub(/.*\) /, ""); print $12 + $13 }' "/proc/$pid/stat")
+  awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" -v s="$seconds" 'BEGIN { printf "%.0f", 10000 * t / hz / s }'
+}
+
 # Waits up to `seconds` for the saver started from `dir` to end; prints its exit code.
 e2e_wait_exit() {
   local dir=$1 seconds=$2 waited=0

@@ -53,6 +53,7 @@ class FakeVideo final : public VideoControl {
   void SetCommand(int command) override {
     log_.Add("video.SetCommand(", command, ")");
     playing = command == kPlayCommand;
+    resting = false;
   }
   void SetVisible(bool isVisible) override {
     log_.Add("video.SetVisible(", isVisible, ")");
@@ -61,9 +62,15 @@ class FakeVideo final : public VideoControl {
   void Move(float left, float top, float width, float height) override {
     log_.Add("video.Move(", left, ",", top, ",", width, ",", height, ")");
   }
+  void Rest() override {
+    log_.Add("video.Rest");
+    playing = false;
+    resting = true;
+  }
 
   bool visible = false;
   bool playing = false;
+  bool resting = false;
 
  private:
   CallLog& log_;
@@ -150,6 +157,7 @@ class FakeClock final : public TimerDriver {
   void Stop(TimerId timer) override { running_.erase(timer); }
 
   bool IsRunning(TimerId timer) const { return running_.count(timer) > 0; }
+  bool AnyRunning() const { return !running_.empty(); }
   milliseconds now() const { return now_; }
 
   // The next tick at or before `until`, with the clock moved to it; nothing when there is none.

@@ -7,8 +7,14 @@
 //   torva_desktop_events popup <count>
 //     Shows a small window under the mouse pointer for a moment, `count` times, as a notification
 //     would: it never takes the focus, and the pointer never moves.
+//   torva_desktop_events power display-off|display-on|display-dimmed|suspend|resume
+//     Tells the running show what the system tells it when the display's power changes or the
+//     computer sleeps and wakes, which Wine never does: a display state is written into the show's
+//     own memory and its address sent with the message, as the system does. Exits 1 when there is
+//     no show or its memory cannot be written.
 #include <windows.h>
 
+#include <cstddef>
 #include <cwchar>
 #include <string>
 
@@ -64,11 +70,48 @@ int Popups(int count) {
   return 0;
 }
 
+// The show's answer to WM_POWERBROADCAST: the message is sent, not posted, so this returns once
+// the show has acted on it.
+int Power(const std::wstring& event) {
+  const HWND show = FindWindowW(L"TorvaShow", nullptr);
+  if (!show) return 1;
+  if (event == L"suspend") return SendMessageW(show, WM_POWERBROADCAST, PBT_APMSUSPEND, 0) ? 0 : 1;
+  if (event == L"resume") {
+    SendMessageW(show, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    return SendMessageW(show, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0) ? 0 : 1;
+  }
+  DWORD state = 0;
+  if (event == L"display-on") state = 1;
+  if (event == L"display-dimmed") state = 2;
+  if (state == 0 && event != L"display-off") return 2;
+
+  unsigned char data[offsetof(POWERBROADCAST_SETTING, Data) + sizeof(DWORD)] = {};
+  auto* setting = reinterpret_cast<POWERBROADCAST_SETTING*>(data);
+  setting->PowerSetting = GUID_CONSOLE_DISPLAY_STATE;
+  setting->DataLength = sizeof(DWORD);
+  CopyMemory(setting->Data, &state, sizeof state);
+
+  DWORD processId = 0;
+  GetWindowThreadProcessId(show, &processId);
+  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId);
+  if (!process) return 1;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof data, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  int result = 1;
+  if (remote && WriteProcessMemory(process, remote, data, sizeof data, nullptr)) {
+    SendMessageW(show, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(remote));
+    result = 0;
+  }
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return result;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring action = argc > 1 ? argv[1] : L"";
   if (action == L"mode" && argc == 4) return ChangeMode(Number(argv[2]), Number(argv[3]));
   if (action == L"popup" && argc == 3) return Popups(Number(argv[2]));
+  if (action == L"power" && argc == 3) return Power(argv[2]);
   return 2;
 }

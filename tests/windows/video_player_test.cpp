@@ -170,6 +170,20 @@ TEST_F(VideoPlayerTest, SampleClipMovesOverTheWholeControlStopsAndGoesWithIt) {
   EXPECT_TRUE(Moves(picture)) << "the clip did not come back";
   EXPECT_EQ(Picture(), picture) << "the same graph plays again";
 
+  // Display and colour changes reach the picture's window, which keeps playing.
+  video->ForwardOwnerMessage(host, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+  video->ForwardOwnerMessage(host, WM_SYSCOLORCHANGE, 0, 0);
+  video->ForwardOwnerMessage(host, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(host), 0);
+  EXPECT_TRUE(Moves(picture)) << "the clip stopped on a display change";
+
+  // At rest the muted graph stands still and is kept; the next play runs it from the start.
+  video->Rest();
+  PumpFor(300);
+  EXPECT_FALSE(Moves(picture)) << "the clip goes on at rest";
+  video->SetCommand(kPlayCommand);
+  EXPECT_TRUE(Moves(picture));
+  EXPECT_EQ(Picture(), picture);
+
   video.reset();
   EXPECT_FALSE(IsWindow(picture)) << "the picture must go with the control";
 }

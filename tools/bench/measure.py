@@ -324,12 +324,27 @@ def find_x_server(display):
     return None
 
 
+def comm(pid):
+    try:
+        with open(f"/proc/{pid}/comm") as f:
+            return f.read().strip()
+    except OSError:
+        return None
+
+
 def find_program(launched, program):
-    """The Wine process running `program`: the launched one if Wine kept its PID, else the one
-    whose command line names the program (its path is unique to this run)."""
-    if program in " ".join(cmdline(launched)):
-        return launched
-    matches = [p for p in pids() if cmdline(p) and program in cmdline(p)[0]]
+    """The Wine process running `program`: the one that the kernel names after the program's file
+    (15 characters at most) and whose command line names the program, in its Unix or its Windows
+    (Z:) form; the path is unique to this run. Wine starts a .scr through start.exe, which only
+    waits for it: the launched process is not always the program."""
+    name = os.path.basename(program)[:15]
+    forms = [program.lower(), ("Z:" + program.replace("/", "\\")).lower()]
+
+    def names_program(pid):
+        text = " ".join(cmdline(pid)).lower()
+        return any(form in text for form in forms)
+
+    matches = [p for p in [launched] + pids() if comm(p) == name and names_program(p)]
     return min(matches) if matches else None
 
 
@@ -477,6 +492,9 @@ def run(options, command):
                 result["logo_after_window_s"] = round(result["logo_after_frame_s"] + frame - window,
                                                       2)
 
+        if frame is not None and options.display_off_command and not exited():
+            measure_display_off(options, counters, result, note_peak, exited)
+
         if frame is not None and options.cycles > 0 and not exited():
             measure_cycles(options, screen, program, frame, result, exited)
 
@@ -570,6 +588,36 @@ def measure_logo(options, screen, counters, frame, result, note_peak, exited):
         result["logo_seen_s"] = round(seen, 2)
 
 
+def measure_display_off(options, counters, result, note_peak, exited):
+    """With the display switched off (the command delivers the system's notification, which Wine
+    never sends): the program's CPU over a window after it settled, and the most streams and
+    clients the sound server had in it; then the display is switched on again."""
+    notes = result["notes"]
+    command = shlex.split(options.display_off_command)
+    if subprocess.run(command + ["display-off"], stdin=subprocess.DEVNULL, capture_output=True,
+                      timeout=60, check=False).returncode != 0:
+        notes.append("the display-off notification could not be delivered")
+        return
+    time.sleep(options.display_off_skip)
+    a = counters.sample()
+    end = time.monotonic() + options.display_off_seconds
+    streams = clients = 0
+    while time.monotonic() < end:
+        asked_at = time.monotonic()
+        streams = max(streams, ask_sound_server("sink-inputs"))
+        clients = max(clients, ask_sound_server("clients"))
+        sleep_until(min(end, asked_at + 1))
+    b = counters.sample()
+    note_peak()
+    subprocess.run(command + ["display-on"], stdin=subprocess.DEVNULL, capture_output=True,
+                   timeout=60, check=False)
+    if exited():
+        notes.append("program ended with the display off")
+        return
+    result["display_off"] = Counters.delta(a, b)
+    result["display_off_sound_server"] = {"streams_max": streams, "clients_max": clients}
+
+
 def count_handles(command):
     """The handles of the program's process, from tools/process_handles.cpp, or None."""
     if not command:
@@ -629,6 +677,11 @@ def main():
                         help="sample memory, threads and handles in this many logo phases")
     parser.add_argument("--handles-command",
                         help="a command printing '<pid> <handles>' lines for the program")
+    parser.add_argument("--display-off-command",
+                        help="a command that, given display-off or display-on, tells the program; "
+                             "measures a window with the display off after the logo phase")
+    parser.add_argument("--display-off-skip", type=float, default=1)
+    parser.add_argument("--display-off-seconds", type=float, default=5)
     parser.add_argument("--end-keys", type=int, default=0, help="key presses that end it")
     parser.add_argument("--exit-timeout", type=float, default=30)
     parser.add_argument("command", nargs=argparse.REMAINDER)

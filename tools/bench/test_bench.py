@@ -64,6 +64,14 @@ class Figures(unittest.TestCase):
         self.assertIsNone(summary.logo(run("show", logo={"program": None, "seconds": 4}),
                                        "program", True))
 
+    def test_display_off_is_a_share_of_one_core_and_its_sound_server_counts(self):
+        off = run("sound", display_off={"program": 0.01, "wineserver": 0.0, "seconds": 5.0},
+                  display_off_sound_server={"streams_max": 0, "clients_max": 1})
+        self.assertAlmostEqual(summary.display_off(off, "program"), 0.2)
+        self.assertEqual(summary.display_off(off, "streams_max"), 0)
+        self.assertEqual(summary.display_off(off, "clients_max"), 1)
+        self.assertIsNone(summary.display_off(run("sound"), "program"))
+
     def test_cpu_time_is_read_past_a_command_name_with_parentheses_and_spaces(self):
         fields = " ".join(["S"] + ["0"] * 10 + ["250", "50"] + ["0"] * 30)
         self.assertAlmostEqual(measure.parse_cpu_seconds(f"42 (a) b (c)) {fields}"),
