@@ -25,6 +25,9 @@ e2e_note() { echo "$e2e_name: $*"; }
 [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1 ||
   e2e_skip "no X display; start a Wine session first (tools/wine-env.sh, wine_session_start)"
 [ -f "$WINEPREFIX/.torva-ready" ] || e2e_skip "no prepared Wine prefix in $WINEPREFIX"
+# A settings file of the user's own, which a run that could not write beside the program left in the
+# prefix, would count for every later run: each script starts without one.
+rm -rf "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Torva"
 
 read -r e2e_screen_w e2e_screen_h < <(xdpyinfo | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*\) pixels.*/\1 \2/p')
 mkdir -p "$e2e_shots"
