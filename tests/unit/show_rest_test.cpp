@@ -85,11 +85,12 @@ TEST(ShowRest, SleepRestsTheShowAndWakingTakesUpThePhaseOnceTheDisplayIsOn) {
   // A wake without a suspend before it starts the phase afresh all the same, also in the two
   // seconds before the switch to the logo.
   rig.RunFor(41'000ms);
-  rig.log.Clear();
   rig.show.OnResume();
   EXPECT_EQ(rig.show.loopCount(), 0);
   EXPECT_TRUE(rig.video.playing);
-  rig.RunFor(41'999ms);
+  rig.RunFor(2'000ms);
+  EXPECT_EQ(rig.OnScreen(), "video") << "the switch armed before the wake";
+  rig.RunFor(39'999ms);
   EXPECT_EQ(rig.OnScreen(), "video");
 }
 
