@@ -183,44 +183,38 @@ struct Rig {
   GraphPlayer player;
 };
 
-TEST(GraphPlayer, MutedGraphKeepsOnlyThePictureOnTheDefaultClock) {
+TEST(GraphPlayer, MutedGraphHoldsThePictureAloneAndOneWithSoundItsAudioAtFullVolume) {
   // A decoder that the splitter pulled in for its sound, or a filter tried on the way, wherever the
   // platform lists it.
-  const std::vector<std::vector<GraphFilter>> leftovers = {
-      {kSource, kSplitter, kVideoDecoder, kRenderer},
-      {kAudioDecoder, kSource, kSplitter, kRenderer, kLeftOver},
-      {kLeftOver, kSource, kSplitter, kRenderer, kAudioDecoder},
-      {kSource, kAudioDecoder, kAudioRenderer, kSplitter, kRenderer},
+  const struct {
+    bool mute;
+    std::vector<GraphFilter> leaves;
+  } rows[] = {
+      {true, {kSource, kSplitter, kVideoDecoder, kRenderer}},
+      {true, {kAudioDecoder, kSource, kSplitter, kRenderer, kLeftOver}},
+      {true, {kLeftOver, kSource, kSplitter, kRenderer, kAudioDecoder}},
+      {true, {kSource, kAudioDecoder, kAudioRenderer, kSplitter, kRenderer}},
+      {false, {kLeftOver, kSource, kSplitter, kRenderer, kAudioDecoder, kAudioRenderer}},
   };
-  for (const auto& leaves : leftovers) {
+  for (const auto& row : rows) {
     Rig rig;
-    rig.graph.platformLeaves = leaves;
-    rig.Load(true);
+    rig.graph.platformLeaves = row.leaves;
+    rig.Load(row.mute);
     const FakeGraph& graph = rig.graph;
-    EXPECT_TRUE(graph.running && graph.attached && graph.visible && graph.defaultClock);
+    const std::wstring& first = row.leaves.front().name;
+    EXPECT_TRUE(graph.running && graph.attached && graph.visible && graph.defaultClock) << first;
     EXPECT_EQ(graph.source, kClip);
     EXPECT_EQ(graph.pictureSize, (PixelSize{1024, 768}));
     EXPECT_EQ(graph.message, L"");
-    EXPECT_EQ(graph.AudioFilters(), 0) << leaves.front().name;
-    EXPECT_EQ(graph.Unconnected(), 0) << leaves.front().name;
-    EXPECT_FALSE(graph.volume) << "a graph without sound has no volume";
-    rig.player.SetMute(false);
-    EXPECT_FALSE(graph.volume) << "a graph without sound stays without";
+    EXPECT_EQ(graph.AudioFilters(), row.mute ? 0 : 2) << first;
+    EXPECT_EQ(graph.Unconnected(), 0) << first;
+    // Muted by its volume, as long as it has sound; a graph without stays without.
+    EXPECT_EQ(graph.volume, row.mute ? std::nullopt : std::optional(0L)) << first;
+    rig.player.SetMute(!row.mute);
+    EXPECT_EQ(graph.volume, row.mute ? std::nullopt : std::optional(-10000L)) << first;
+    rig.player.SetMute(row.mute);
+    EXPECT_EQ(graph.volume, row.mute ? std::nullopt : std::optional(0L)) << first;
   }
-}
-
-TEST(GraphPlayer, GraphWithSoundKeepsItsAudioAtFullVolumeAndMutesByVolume) {
-  Rig rig;
-  rig.graph.platformLeaves = {kLeftOver, kSource, kSplitter, kRenderer, kAudioDecoder, kAudioRenderer};
-  rig.Load(false);
-  EXPECT_TRUE(rig.graph.running);
-  EXPECT_EQ(rig.graph.AudioFilters(), 2);
-  EXPECT_EQ(rig.graph.Unconnected(), 0);
-  EXPECT_EQ(rig.graph.volume, 0L);
-  rig.player.SetMute(true);
-  EXPECT_EQ(rig.graph.volume, -10000L);
-  rig.player.SetMute(false);
-  EXPECT_EQ(rig.graph.volume, 0L);
 
   // Partial success, and a clip without sound whose volume cannot be set, still play.
   Rig partial;

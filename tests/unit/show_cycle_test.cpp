@@ -39,7 +39,8 @@ TEST(ShowLoad, BrokenSettingsFileStopsTheLoadBeforeTheVideoIsTouched) {
   }
 }
 
-// The clip plays exactly while it is seen, and the logo, once shown, stays under the video.
+// The clip plays, and the video's tick counts, exactly while the video is seen; the logo, once
+// shown, stays under it.
 TEST(ShowCycle, VideoFor42SecondsThenTheLogoFor5InEveryPhase) {
   ShowRig rig;
   rig.Load();
@@ -51,6 +52,7 @@ TEST(ShowCycle, VideoFor42SecondsThenTheLogoFor5InEveryPhase) {
     shown = rig.OnScreen();
     switches.push_back(rig.clock.now().count());
     EXPECT_EQ(rig.video.playing, shown == "video") << switches.back();
+    EXPECT_EQ(rig.clock.IsRunning(TimerId::Timer_loop), shown == "video") << switches.back();
     EXPECT_TRUE(rig.logo.visible) << switches.back();
   }
   EXPECT_EQ(switches, (std::vector<long long>{42'000, 47'000, 89'000, 94'000, 136'000, 141'000,
