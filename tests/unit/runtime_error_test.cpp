@@ -65,6 +65,8 @@ TEST(FormatFixedReport, SaysTheErrorTheLibrarysWordsAndTheNumberWithoutAllocatin
             L"Path/File access error:\n" + std::wstring(kFixedSubjectLength, L'x') + L"…\n\nRun-time error 75");
   EXPECT_EQ(std::wstring(FormatFixedReport(ErrorCode::PathFileAccessError, longest.c_str()).text),
             L"Path/File access error:\n" + std::wstring(kFixedSubjectLength, L'x') + L"\n\nRun-time error 75");
+  EXPECT_STREQ(FormatFixedReport(static_cast<ErrorCode>(95), "").text, L"Unknown error\n\nRun-time error 95");
+  EXPECT_STREQ(FormatFixedReport(static_cast<ErrorCode>(100), "").text, L"Unknown error\n\nRun-time error 100");
 }
 
 TEST(ShortenInMiddle, KeepsWhatFitsAndCutsOnlyWhatDoesNot) {

@@ -80,24 +80,31 @@ ErrorCode CodeOf(const std::function<void()>& action, const std::wstring& subjec
   return ErrorCode::Overflow;
 }
 
-TEST(ReadSoundSetting, ReadsTheFileAtThePath) {
+TEST(ReadSoundSetting, ReadsTheFileAtThePathOrReportsWhyItCannot) {
   FakeFileSystem disk;
   disk.files[kPath] = FormatSoundSetting(true);
   EXPECT_TRUE(ReadSoundSetting(disk, kPath));
   disk.files[kPath] = "x\r\n01\r\n";
   EXPECT_FALSE(ReadSoundSetting(disk, kPath));
-}
 
-TEST(ReadSoundSetting, MissingFileIsFileNotFound) {
-  FakeFileSystem disk;
-  EXPECT_EQ(CodeOf([&] { ReadSoundSetting(disk, kPath); }), ErrorCode::FileNotFound);
-}
-
-TEST(ReadSoundSetting, HeaderOnlyIsInputPastEndOfFile) {
-  FakeFileSystem disk;
-  for (const char* headerOnly : {"Sound Config file for torva screensaver\r\n", "header\n"}) {
-    disk.files[kPath] = headerOnly;
-    EXPECT_EQ(CodeOf([&] { ReadSoundSetting(disk, kPath); }), ErrorCode::InputPastEndOfFile) << headerOnly;
+  const struct {
+    const char* content;  // none: no such file
+    std::optional<FileStatus> failure;
+    ErrorCode expected;
+  } rows[] = {
+      {nullptr, {}, ErrorCode::FileNotFound},
+      {"Sound Config file for torva screensaver\r\n", {}, ErrorCode::InputPastEndOfFile},
+      {"header\n", {}, ErrorCode::InputPastEndOfFile},
+      {"h\r\n1\r\n", FileStatus::SharingViolation, ErrorCode::PermissionDenied},
+      {"h\r\n1\r\n", FileStatus::AccessDenied, ErrorCode::PathFileAccessError},
+      {"h\r\n1\r\n", FileStatus::PathNotFound, ErrorCode::PathNotFound},
+      {"h\r\n1\r\n", FileStatus::IoError, ErrorCode::DeviceIoError},
+  };
+  for (const auto& row : rows) {
+    FakeFileSystem broken;
+    if (row.content) broken.files[kPath] = row.content;
+    broken.readFailure = row.failure;
+    EXPECT_EQ(CodeOf([&] { ReadSoundSetting(broken, kPath); }), row.expected) << static_cast<int>(row.expected);
   }
 }
 
@@ -116,35 +123,9 @@ TEST(ReadSoundSetting, ReadsOnlyTheStartOfALongFile) {
   // Up to the limit exactly, the file is read whole.
   disk.files[kPath] = std::string(kSettingsReadLimit - 3, 'h') + "\r\n1";
   EXPECT_TRUE(ReadSoundSetting(disk, kPath));
-  disk.files[kPath] += "2";
-  EXPECT_EQ(CodeOf([&] { ReadSoundSetting(disk, kPath); }), ErrorCode::OutOfStringSpace)
-      << "its second field may go on past the limit";
-}
-
-TEST(ReadSoundSetting, UnreadableFileIsReportedByKind) {
-  FakeFileSystem disk;
-  disk.files[kPath] = FormatSoundSetting(true);
-  disk.readFailure = FileStatus::SharingViolation;
-  EXPECT_EQ(CodeOf([&] { ReadSoundSetting(disk, kPath); }), ErrorCode::PermissionDenied);
-  disk.readFailure = FileStatus::AccessDenied;
-  EXPECT_EQ(CodeOf([&] { ReadSoundSetting(disk, kPath); }), ErrorCode::PathFileAccessError);
-  disk.readFailure = FileStatus::PathNotFound;
-  EXPECT_EQ(CodeOf([&] { ReadSoundSetting(disk, kPath); }), ErrorCode::PathNotFound);
-  disk.readFailure = FileStatus::IoError;
-  EXPECT_EQ(CodeOf([&] { ReadSoundSetting(disk, kPath); }), ErrorCode::DeviceIoError);
-}
-
-TEST(WriteSoundSetting, ReplacesTheFileWithExactlyTheNewBytesAndLeavesNothingElse) {
-  FakeFileSystem disk;
-  disk.files[kPath] = FormatSoundSetting(true);
-  WriteSoundSetting(disk, kPath, false);
-  EXPECT_EQ(disk.files, (std::map<std::wstring, std::string>{{kPath, "Sound Config file for torva screensaver\r\n0\r\n"}}));
-}
-
-TEST(WriteSoundSetting, CreatesAMissingFile) {
-  FakeFileSystem disk;
-  WriteSoundSetting(disk, kPath, true);
-  EXPECT_EQ(disk.files.at(kPath), FormatSoundSetting(true));
+  // One that ends right at the limit may go on past it: what follows is not read.
+  disk.files[kPath] = "h\n" + std::string(kSettingsReadLimit - 3, ' ') + "1\n";
+  EXPECT_EQ(CodeOf([&] { ReadSoundSetting(disk, kPath); }), ErrorCode::OutOfStringSpace);
 }
 
 // What the user keeps beside the settings file, under a name the program tries or any other, and a
@@ -227,12 +208,6 @@ FakeFileSystem DiskWithUserData() {
   return disk;
 }
 
-TEST(SettingsFiles, TheUsersOwnFileLivesInTheirApplicationData) {
-  EXPECT_EQ(kWhere.beside, kPath);
-  EXPECT_EQ(kWhere.user, kUserFile);
-  EXPECT_EQ(SettingsFilesFor(kPath, L"").user, L"") << "no folder for the user's data, no file of their own";
-}
-
 TEST(ReadSoundSetting, TheUsersOwnFileCountsOnceItExists) {
   FakeFileSystem disk = DiskWithUserData();
   EXPECT_FALSE(ReadSoundSetting(disk, kWhere)) << "no file of their own: the one beside the program";
@@ -265,6 +240,8 @@ const std::string kOff = FormatSoundSetting(false);
 INSTANTIATE_TEST_SUITE_P(Settings, WriteSoundSettingPlace, testing::Values(
     PlaceCase{"BesideTheProgramWhereItsFolderTakesWrites", [](FakeFileSystem&) {},
               {{kPath, kOn}}},
+    PlaceCase{"BesideTheProgramWhereThereWasNone",
+              [](FakeFileSystem& disk) { disk.files.erase(kPath); }, {{kPath, kOn}}},
     PlaceCase{"TheUsersOwnWhereItExists",
               [](FakeFileSystem& disk) {
                 disk.directories.insert(FolderOf(kUserFile));

@@ -26,11 +26,14 @@ const Activity kActivities[] = {
     {"VideoMouseMove", 3, [](SaverShow& s, int n) { s.OnVideoMouseMove({0, n}); }},
 };
 
-TEST(ShowActivity, EachKindEndsTheShowAtItsOwnCount) {
+// Each kind counts apart: one short of each ends nothing, and one more of any kind ends the show.
+TEST(ShowActivity, EachKindEndsTheShowAtItsOwnCountWhateverTheOthersHold) {
   for (const Activity& activity : kActivities) {
     ShowRig rig;
     rig.Load();
-    for (int n = 1; n < activity.eventsToEnd; ++n) activity.send(rig.show, n);
+    for (const Activity& any : kActivities) {
+      for (int n = 1; n < any.eventsToEnd; ++n) any.send(rig.show, n);
+    }
     EXPECT_FALSE(rig.program.ended) << activity.name;
     rig.log.Clear();
     activity.send(rig.show, activity.eventsToEnd);
@@ -38,43 +41,14 @@ TEST(ShowActivity, EachKindEndsTheShowAtItsOwnCount) {
   }
 }
 
-TEST(ShowActivity, KindsAreCountedApartSoOneShortOfEachDoesNotEnd) {
-  ShowRig rig;
-  rig.Load();
-  for (const Activity& activity : kActivities) {
-    for (int n = 1; n < activity.eventsToEnd; ++n) activity.send(rig.show, n);
-  }
-  EXPECT_FALSE(rig.program.ended);
-
-  // Whatever the others hold, one more of any kind ends it.
-  for (const Activity& activity : kActivities) {
-    ShowRig again;
-    again.Load();
-    for (const Activity& other : kActivities) {
-      for (int n = 1; n < other.eventsToEnd; ++n) other.send(again.show, n);
-    }
-    activity.send(again.show, activity.eventsToEnd);
-    EXPECT_TRUE(again.program.ended) << activity.name;
-  }
-}
-
 TEST(ShowActivity, CountsAreKeptAcrossPhases) {
   ShowRig rig;
   rig.Load();
   rig.show.OnKeyDown();
-  rig.show.OnVideoClick();
-  rig.show.OnVideoClick();
   rig.RunUntil(milliseconds{10 * 47'000});
   EXPECT_FALSE(rig.program.ended);
-  rig.show.OnVideoClick();
+  rig.show.OnKeyDown();
   EXPECT_TRUE(rig.program.ended);
-
-  ShowRig keys;
-  keys.Load();
-  keys.show.OnKeyDown();
-  keys.RunUntil(milliseconds{100'000});
-  keys.show.OnKeyDown();
-  EXPECT_TRUE(keys.program.ended);
 }
 
 // The system sends a mouse move whenever a window appears or hides under the pointer, at every

@@ -17,12 +17,8 @@ namespace torva::testing {
 using std::chrono::milliseconds;
 
 inline const char* NameOf(TimerId timer) {
-  switch (timer) {
-    case TimerId::Timer_loop: return "Timer_loop";
-    case TimerId::Timer1: return "Timer1";
-    case TimerId::Timer2: return "Timer2";
-  }
-  return "?";
+  constexpr const char* kNames[] = {"Timer_loop", "Timer1", "Timer2"};
+  return kNames[static_cast<int>(timer)];
 }
 
 inline std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }

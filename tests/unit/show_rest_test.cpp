@@ -60,6 +60,11 @@ TEST(ShowRest, DisplayOffInTheLogoPhaseKeepsTheLogoAndOnGivesItItsWholeTime) {
   rig.RunFor(1ms);
   EXPECT_EQ(rig.OnScreen(), "video");
   EXPECT_TRUE(rig.video.playing);
+
+  // The logo's phase is over: off and on again in the video's gives the video.
+  rig.show.OnDisplayPower(DisplayPower::Off);
+  rig.show.OnDisplayPower(DisplayPower::On);
+  EXPECT_TRUE(rig.video.playing);
 }
 
 TEST(ShowRest, SleepRestsTheShowAndWakingTakesUpThePhaseOnceTheDisplayIsOn) {
@@ -77,13 +82,15 @@ TEST(ShowRest, SleepRestsTheShowAndWakingTakesUpThePhaseOnceTheDisplayIsOn) {
   rig.show.OnDisplayPower(DisplayPower::On);
   EXPECT_TRUE(rig.video.playing);
 
-  // A wake without a suspend before it starts the phase afresh all the same.
-  rig.RunFor(30'000ms);
-  rig.log.Clear();
+  // A wake without a suspend before it starts the phase afresh all the same, also in the two
+  // seconds before the switch to the logo.
+  rig.RunFor(41'000ms);
   rig.show.OnResume();
   EXPECT_EQ(rig.show.loopCount(), 0);
   EXPECT_TRUE(rig.video.playing);
-  rig.RunFor(41'999ms);
+  rig.RunFor(2'000ms);
+  EXPECT_EQ(rig.OnScreen(), "video") << "the switch armed before the wake";
+  rig.RunFor(39'999ms);
   EXPECT_EQ(rig.OnScreen(), "video");
 }
 

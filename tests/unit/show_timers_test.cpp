@@ -29,6 +29,8 @@ TEST_F(ShowTimersTest, RunsOnlyWhenEnabledWithAnInterval) {
   timers.SetEnabled(TimerId::Timer1, true);
   EXPECT_EQ(TicksUntil(TimerId::Timer1, milliseconds{2000}), 0) << "interval 0";
 
+  timers.SetInterval(TimerId::Timer1, milliseconds{1});
+  EXPECT_EQ(TicksUntil(TimerId::Timer1, milliseconds{2001}), 1);
   timers.SetInterval(TimerId::Timer1, milliseconds{100});
   ASSERT_TRUE(clock.IsRunning(TimerId::Timer1));
   timers.SetEnabled(TimerId::Timer1, false);
@@ -36,7 +38,7 @@ TEST_F(ShowTimersTest, RunsOnlyWhenEnabledWithAnInterval) {
   EXPECT_FALSE(clock.IsRunning(TimerId::Timer1)) << "a disabled timer must not keep the system's running";
 }
 
-TEST_F(ShowTimersTest, EnablingOrSettingTheIntervalStartsAFullInterval) {
+TEST_F(ShowTimersTest, EnablingOrSettingTheIntervalStartsAFullIntervalButEnablingTwiceDoesNot) {
   timers.SetEnabled(TimerId::Timer2, true);
   timers.SetInterval(TimerId::Timer2, milliseconds{300});
   EXPECT_EQ(TicksUntil(TimerId::Timer2, milliseconds{299}), 0);
@@ -50,7 +52,9 @@ TEST_F(ShowTimersTest, EnablingOrSettingTheIntervalStartsAFullInterval) {
   timers.SetEnabled(TimerId::Timer2, false);
   EXPECT_EQ(TicksUntil(TimerId::Timer2, milliseconds{850}), 0);
   timers.SetEnabled(TimerId::Timer2, true);
-  EXPECT_EQ(TicksUntil(TimerId::Timer2, milliseconds{1149}), 0) << "restarted at 850";
+  EXPECT_EQ(TicksUntil(TimerId::Timer2, milliseconds{1000}), 0);
+  timers.SetEnabled(TimerId::Timer2, true);
+  EXPECT_EQ(TicksUntil(TimerId::Timer2, milliseconds{1149}), 0) << "restarted at 850, and only then";
   EXPECT_EQ(TicksUntil(TimerId::Timer2, milliseconds{1150}), 1);
 }
 
