@@ -165,22 +165,11 @@ e2e_note "upgraded $previous to $version for the machine: this build's torva.scr
 if [ -z "$no_32bit" ]; then
   chmod -R a-w "$folder_unix"
   installed_settings=$(sha256sum <"$folder_unix/torva.txt")
-  user_start() {
-    local dir=$1 switch=$2
-    (
-      as_user "$wine64" "$folder\\torva.scr" "$switch" </dev/null >/dev/null 2>&1 &
-      echo $! >"$dir/pid"
-      status=0
-      wait $! || status=$?
-      echo $status >"$dir/exit"
-    ) &
-    e2e_saver_dir=$dir
-    until [ -s "$dir/pid" ]; do sleep 0.05; done
-  }
+  e2e_as=(as_user)
   # Settings as the standard user: Sound On and OK end at once with 0, no report, and the choice is
   # in the user's own file; the program's folder is untouched.
   dir=$(mktemp -d "$e2e_work/run.XXXXXX")
-  user_start "$dir" /c
+  e2e_start "$dir" "$folder\\torva.scr" /c
   e2e_wait_window "Torva Video Screensaver" 30 >/dev/null
   sleep 1
   for key in Tab Up Tab space; do e2e_press_key $key; sleep 0.3; done
@@ -194,7 +183,7 @@ if [ -z "$no_32bit" ]; then
 
   # Again: the dialog shows the user's own choice, so OK at once writes it back unchanged.
   dir=$(mktemp -d "$e2e_work/run.XXXXXX")
-  user_start "$dir" /c
+  e2e_start "$dir" "$folder\\torva.scr" /c
   e2e_wait_window "Torva Video Screensaver" 30 >/dev/null
   sleep 1
   e2e_press_key space
@@ -205,7 +194,7 @@ if [ -z "$no_32bit" ]; then
 
   # The show reads the same file: with sound on it opens a stream at the user's sound server.
   dir=$(mktemp -d "$e2e_work/run.XXXXXX")
-  user_start "$dir" /s
+  e2e_start "$dir" "$folder\\torva.scr" /s
   seen=$(e2e_wait_window Form1 30)
   e2e_sleep_until "$seen" 3
   streams=$(as_user pactl list short sink-inputs | wc -l)

@@ -61,11 +61,13 @@ e2e_program_dir() {
 }
 
 # Starts `torva.scr /s` from `dir` in the background; its exit code lands in dir/exit. Another
-# program (a Windows path will do) or switch may be given.
+# program (a Windows path will do) or switch may be given. A script may set e2e_as to a command that
+# runs the program as someone else.
+e2e_as=()
 e2e_start() {
   local dir=$1 program=${2:-$1/torva.scr} switch=${3:-/s}
   (
-    "$wine64" "$program" "$switch" </dev/null >/dev/null 2>&1 &
+    "${e2e_as[@]}" "$wine64" "$program" "$switch" </dev/null >/dev/null 2>&1 &
     echo $! >"$dir/pid"
     status=0
     wait $! || status=$?
