@@ -71,7 +71,8 @@ e2e_start() {
     echo $! >"$dir/pid"
     status=0
     wait $! || status=$?
-    echo $status >"$dir/exit"
+    # Renamed into place so that a reader never sees the file before the code is in it.
+    echo $status >"$dir/exit.part" && mv "$dir/exit.part" "$dir/exit"
   ) &
   e2e_saver_dir=$dir
   local tries=0
