@@ -73,6 +73,10 @@ void SaverShow::OnTimer1() {
 void SaverShow::OnTimer2() {
   parts_.timers.SetEnabled(TimerId::Timer2, false);
   logoPhase_ = false;
+  StartVideoPhase();
+}
+
+void SaverShow::StartVideoPhase() {
   parts_.video.SetCommand(kPlayCommand);
   // The logo stays visible underneath: the video covers the whole screen above it.
   parts_.video.SetVisible(true);
@@ -112,12 +116,9 @@ void SaverShow::StartPhaseAfresh() {
   StopTimers();
   if (logoPhase_) {
     parts_.timers.SetEnabled(TimerId::Timer2, true);
-    return;
+  } else {
+    StartVideoPhase();
   }
-  parts_.video.SetCommand(kPlayCommand);
-  parts_.video.SetVisible(true);
-  loopCount_ = 0;
-  parts_.timers.SetEnabled(TimerId::Timer_loop, true);
 }
 
 void SaverShow::StopTimers() {

@@ -97,6 +97,7 @@ class SaverShow {
   void OnTimerLoop();
   void OnTimer1();
   void OnTimer2();
+  void StartVideoPhase();
   void Rest();
   void StartPhaseAfresh();
   void StopTimers();

@@ -166,6 +166,10 @@ void GraphPlayer::Play() {
   if (built_ && !ClipChanged() && StartKeptGraph()) return;
   // A kept graph that cannot start again (as after the computer slept), or whose file changed,
   // gives way to a new one, which says why if it fails too.
+  BuildAfreshAndRun();
+}
+
+void GraphPlayer::BuildAfreshAndRun() {
   ReleaseGraph();
   if (Build() && SucceededOrGiveUp(graph_.Run())) running_ = true;
 }
@@ -243,8 +247,7 @@ void GraphPlayer::RemoveStrayFilters() {
 void GraphPlayer::Restart(std::chrono::milliseconds now) {
   lastRestart_ = now;
   if (ClipChanged()) {
-    ReleaseGraph();
-    if (Build() && SucceededOrGiveUp(graph_.Run())) running_ = true;
+    BuildAfreshAndRun();
     return;
   }
   // Stopped before the seek, not sought while running: under Wine a graph with the audio renderer

@@ -145,6 +145,7 @@ class GraphPlayer final : public VideoControl {
  private:
   void Play();
   bool StartKeptGraph();
+  void BuildAfreshAndRun();
   void Stop();
   bool Build();
   bool BuildWithoutSound();

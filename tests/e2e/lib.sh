@@ -110,6 +110,9 @@ e2e_cpu_share() {
   awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" -v s="$seconds" 'BEGIN { printf "%.0f", 10000 * t / hz / s }'
 }
 
+# Hundredths of a per cent as a person reads them: 1234 as 12.34.
+e2e_percent() { echo "$(($1 / 100)).$(printf %02d $(($1 % 100)))"; }
+
 # Waits up to `seconds` for the saver started from `dir` to end; prints its exit code.
 e2e_wait_exit() {
   local dir=$1 seconds=$2 waited=0

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Clips other than the sample: without its clip, with a file that holds none, or without the
-# system's media engine, the show still runs and says why on one line; a short clip loops, and one shorter than a second loops calmly instead
-# of restarting as fast as the machine allows. The short clips are made here with ffmpeg.
+# system's media engine, the show still runs and says why on one line; a short clip loops, and one
+# shorter than a second loops calmly instead of restarting as fast as the machine allows. The short
+# clips are made here with ffmpeg.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 command -v ffmpeg >/dev/null || e2e_skip "no ffmpeg to make the short clips"
@@ -68,7 +69,7 @@ e2e_check_logo "$(e2e_shot show-cut-44s)"
 e2e_sleep_until "$t0" 50
 read -r w h x y <<<"$(e2e_bbox "$(e2e_shot show-cut-50s)")"
 share=$(e2e_cpu_share "$saver" 5)
-e2e_note "clip cut short at 8 s: at 50 s a message ${w}x${h} at $x,$y; $((share / 100)).$(printf %02d $((share % 100))) % of a core from 50 s to 55 s"
+e2e_note "clip cut short at 8 s: at 50 s a message ${w}x${h} at $x,$y; $(e2e_percent "$share") % of a core from 50 s to 55 s"
 [ "$w" -gt 20 ] && [ "$h" -gt 4 ] && [ "$h" -lt 100 ] || e2e_fail "no one-line message in the video phase after the clip was cut short"
 [ "$share" -lt 200 ] || e2e_fail "the show is busy while it shows the message"
 e2e_sleep_until "$t0" 91

@@ -12,8 +12,6 @@ power() {
     e2e_fail "could not tell the show: $1"
 }
 
-percent() { echo "$(($1 / 100)).$(printf %02d $(($1 % 100)))"; }
-
 # Checks that the clip moves over the whole screen, from two screenshots a second apart.
 check_playing() {
   local first second change
@@ -38,8 +36,8 @@ for sound in 0 1; do
   sleep 1
   off_share=$(e2e_cpu_share "$saver" 5)
   off_streams=$(pactl list short sink-inputs | wc -l)
-  e2e_note "setting $sound: display on $(percent "$on_share") % of a core, $on_streams stream(s); off $(percent "$off_share") %, $off_streams stream(s)"
-  [ "$off_share" -lt 50 ] || e2e_fail "setting $sound: the show keeps $(percent "$off_share") % of a core busy with the display off"
+  e2e_note "setting $sound: display on $(e2e_percent "$on_share") % of a core, $on_streams stream(s); off $(e2e_percent "$off_share") %, $off_streams stream(s)"
+  [ "$off_share" -lt 50 ] || e2e_fail "setting $sound: the show keeps $(e2e_percent "$off_share") % of a core busy with the display off"
   [ "$off_streams" = 0 ] || e2e_fail "setting $sound: $off_streams stream(s) at the sound server with the display off"
   power display-dimmed
   sleep 2
