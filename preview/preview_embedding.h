@@ -42,7 +42,7 @@ class PreviewPlatform {
   virtual void SetOwner(WindowHandle window, WindowHandle owner) = 0;
   virtual void SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int width,
                             int height, std::uint32_t flags) = 0;
-  // Ends the process at once.
+  // Asks for the end of the program; every caller makes this its last step.
   virtual void EndProgram() = 0;
 };
 

@@ -4,7 +4,7 @@
 #include "preview/preview_embedding.h"
 #include "resources/resource.h"
 #include "startup/base_window_win32.h"
-#include "startup/error_report_win32.h"
+#include "startup/program_win32.h"
 
 namespace torva {
 namespace {
@@ -20,7 +20,10 @@ WindowHandle ToHandle(HWND window) { return reinterpret_cast<WindowHandle>(windo
 
 class PreviewWindow : public BaseWindow<PreviewWindow> {
  public:
-  PreviewWindow() = default;
+  explicit PreviewWindow(Program& program) : BaseWindow(program) {}
+  ~PreviewWindow() {
+    if (picture_) DeleteObject(picture_);
+  }
   PreviewWindow(const PreviewWindow&) = delete;
   PreviewWindow& operator=(const PreviewWindow&) = delete;
 
@@ -41,12 +44,18 @@ class PreviewWindow : public BaseWindow<PreviewWindow> {
       // The pane is going: DestroyWindow on it reaches us as WM_DESTROY, but when the host
       // process simply exits, all a child in another process gets is WM_NCDESTROY.
       case WM_DESTROY:
-      case WM_NCDESTROY: EndProgram();
+      case WM_NCDESTROY: OnDestroy(); break;
     }
     return DefaultHandling(message, wParam, lParam);
   }
 
  private:
+  void OnDestroy() {
+    // A window being destroyed is hidden first, with the pane around it; the same message posted
+    // by another program to a preview on screen is no end.
+    if (!IsWindowVisible(hwnd())) program().End(0);
+  }
+
   void OnPaint() {
     PAINTSTRUCT paint;
     const HDC dc = BeginPaint(hwnd(), &paint);
@@ -61,7 +70,7 @@ class PreviewWindow : public BaseWindow<PreviewWindow> {
 
 class Win32PreviewPlatform final : public PreviewPlatform {
  public:
-  explicit Win32PreviewPlatform(PreviewWindow& window) : window_(window) {}
+  Win32PreviewPlatform(Program& program, PreviewWindow& window) : program_(program), window_(window) {}
 
   bool IsWindow(WindowHandle window) override { return ::IsWindow(ToHwnd(window)) != FALSE; }
   bool IsWindowVisible(WindowHandle window) override { return ::IsWindowVisible(ToHwnd(window)) != FALSE; }
@@ -89,21 +98,22 @@ class Win32PreviewPlatform final : public PreviewPlatform {
                     int height, std::uint32_t flags) override {
     ::SetWindowPos(ToHwnd(window), ToHwnd(insertAfter), x, y, width, height, flags);
   }
-  void EndProgram() override { torva::EndProgram(); }
+  void EndProgram() override { program_.End(0); }
 
  private:
+  Program& program_;
   PreviewWindow& window_;
 };
 
 }  // namespace
 
-void StartPreview(std::int32_t host) {
-  // The window lives as long as the process: the preview ends by ending the process.
-  auto* window = new PreviewWindow;
-  Win32PreviewPlatform platform(*window);
+void RunPreview(Program& program, std::int32_t host) {
+  PreviewWindow window(program);
+  Win32PreviewPlatform platform(program, window);
   // Widened with its sign: 64-bit Windows keeps window handles to 32 significant bits.
   // https://learn.microsoft.com/windows/win32/winprog64/interprocess-communication
   EmbedPreview(platform, static_cast<WindowHandle>(host));
+  program.RunMessageLoop();
 }
 
 void PaintPreview(HDC dc, HBITMAP picture, int width, int height) {

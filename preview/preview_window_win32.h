@@ -7,10 +7,12 @@
 
 namespace torva {
 
+class Program;
+
 // Embeds the preview window in the host's pane `host`, a handle as the command line gave it, and
-// returns at once. Ends the program when `host` is not a window; the program also ends when the
-// pane goes away, whether the host destroys it or exits without doing so.
-void StartPreview(std::int32_t host);
+// runs it until the pane goes away, whether the host destroys it or exits without doing so; then
+// takes it down. Ends at once when `host` is no pane to draw in.
+void RunPreview(Program& program, std::int32_t host);
 
 // The preview's picture on `dc`: `picture` at the top-left at its natural size, black on the rest
 // of the `width` x `height` area; a smaller area crops the picture.

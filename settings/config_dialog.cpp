@@ -44,7 +44,7 @@ void ConfigDialog::OnImage2Click() {
   view_.LetPendingEventsRun();
 }
 
-void ConfigDialog::OnClose() { view_.Close(); }
+void ConfigDialog::OnClose() { view_.EndProgram(); }
 
 ConfigDialogLayout LayOutConfigDialog(int dpi, PixelSize logo) {
   ConfigDialogLayout layout;

@@ -27,9 +27,7 @@ class ConfigDialogView {
   virtual bool IsSelected(SoundOption option) const = 0;
   virtual void OpenWebAddress(const wchar_t* address) = 0;
   virtual void LetPendingEventsRun() = 0;
-  // Takes the dialog off the screen; the process ends with its last window.
-  virtual void Close() = 0;
-  // Ends the process at once.
+  // Asks for the end of the program; every caller makes this its last step.
   virtual void EndProgram() = 0;
 };
 

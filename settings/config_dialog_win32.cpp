@@ -10,8 +10,8 @@
 #include "resources/resource.h"
 #include "settings/config_dialog.h"
 #include "settings/win32_file_system.h"
-#include "startup/error_report_win32.h"
-#include "startup/message_loop_win32.h"
+#include "startup/com_apartment_win32.h"
+#include "startup/program_win32.h"
 #include "startup/shell_win32.h"
 #include "startup/system_library_win32.h"
 
@@ -23,7 +23,7 @@ constexpr COLORREF kBackgroundColour = RGB(0, 0, 0);
 
 class ProgramSettingsStore final : public SoundSettingStore {
  public:
-  bool Read() override { return ReadProgramSoundSetting(); }
+  bool Read() override { return ReadProgramSoundSettingToEdit(); }
   void Write(bool soundOn) override { WriteProgramSoundSetting(soundOn); }
 };
 
@@ -31,13 +31,18 @@ int ControlId(SoundOption option) {
   return option == SoundOption::SoundOn ? IDC_SOUND_ON : IDC_SOUND_OFF;
 }
 
-// The dialog window. It lives until the process ends; the object deletes itself with its window.
+// The dialog window, owned by the settings mode; destroying the object destroys the window.
 class ConfigDialogWindow final : public ConfigDialogView {
  public:
-  ConfigDialogWindow() = default;
+  explicit ConfigDialogWindow(Program& program) : program_(program) {}
   ConfigDialogWindow(const ConfigDialogWindow&) = delete;
   ConfigDialogWindow& operator=(const ConfigDialogWindow&) = delete;
   ~ConfigDialogWindow() override {
+    if (hwnd_) {
+      // Its last messages find no object: nothing of ours runs under the teardown.
+      SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
+      DestroyWindow(hwnd_);
+    }
     if (optionFont_) DeleteObject(optionFont_);
   }
 
@@ -56,9 +61,11 @@ class ConfigDialogWindow final : public ConfigDialogView {
       const DWORD error = GetLastError();
       MessageBoxW(nullptr, L"The settings dialog cannot be created.", kProgramName,
                   MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
-      ExitProcess(error ? error : 1);
+      program_.End(error ? static_cast<int>(error) : 1);
+      return;
     }
-    ShowWindow(dialog, SW_SHOW);
+    // A settings file that could not be read was reported from the load, and the program ends.
+    if (!program_.Ended()) ShowWindow(dialog, SW_SHOW);
   }
 
   void SelectOption(SoundOption option) override {
@@ -68,9 +75,8 @@ class ConfigDialogWindow final : public ConfigDialogView {
     return IsDlgButtonChecked(hwnd_, ControlId(option)) == BST_CHECKED;
   }
   void OpenWebAddress(const wchar_t* address) override { torva::OpenWebAddress(hwnd_, address); }
-  void LetPendingEventsRun() override { torva::LetPendingEventsRun(); }
-  void Close() override { DestroyWindow(hwnd_); }
-  void EndProgram() override { torva::EndProgram(); }
+  void LetPendingEventsRun() override { program_.LetPendingEventsRun(); }
+  void EndProgram() override { program_.End(0); }
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -82,12 +88,10 @@ class ConfigDialogWindow final : public ConfigDialogView {
     } else {
       self = reinterpret_cast<ConfigDialogWindow*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     }
-    if (!self) return FALSE;
-    const INT_PTR result =
-        RunGuarded(hwnd, [&] { return self->HandleMessage(message, wParam, lParam); });
-    if (message == WM_NCDESTROY) {
-      SetWindowLongPtrW(hwnd, DWLP_USER, 0);
-      delete self;
+    INT_PTR result = FALSE;
+    // While a report is up or the program ends, the dialog manager's default answers every message.
+    if (!self || !self->program_.Run(hwnd, [&] { result = self->HandleMessage(message, wParam, lParam); })) {
+      return FALSE;
     }
     return result;
   }
@@ -104,7 +108,6 @@ class ConfigDialogWindow final : public ConfigDialogView {
         return OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam));
       case WM_COMMAND: return OnCommand(LOWORD(wParam), HIWORD(wParam));
       case WM_CLOSE: dialog_.OnClose(); return TRUE;
-      case WM_DESTROY: PostQuitMessage(0); return TRUE;
     }
     return FALSE;
   }
@@ -205,6 +208,7 @@ class ConfigDialogWindow final : public ConfigDialogView {
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
+  Program& program_;
   HWND hwnd_ = nullptr;
   ProgramSettingsStore settings_;
   ConfigDialog dialog_{settings_, *this};
@@ -214,6 +218,13 @@ class ConfigDialogWindow final : public ConfigDialogView {
 
 }  // namespace
 
-void StartSettings() { (new ConfigDialogWindow)->Load(); }
+void RunSettings(Program& program) {
+  // The shell, which a click on the logo calls, asks its callers for an apartment of their own.
+  // https://learn.microsoft.com/windows/win32/api/shellapi/nf-shellapi-shellexecutew
+  const ComApartment com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  ConfigDialogWindow dialog(program);
+  dialog.Load();
+  program.RunMessageLoop();
+}
 
 }  // namespace torva

@@ -13,7 +13,8 @@ ErrorCode ErrorFor(FileStatus status) {
   switch (status) {
     case FileStatus::NotFound: return ErrorCode::FileNotFound;
     case FileStatus::PathNotFound: return ErrorCode::PathNotFound;
-    case FileStatus::AccessDenied: return ErrorCode::PathFileAccessError;
+    case FileStatus::AccessDenied:
+    case FileStatus::ReadOnly: return ErrorCode::PathFileAccessError;
     case FileStatus::SharingViolation: return ErrorCode::PermissionDenied;
     case FileStatus::DiskFull: return ErrorCode::DiskFull;
     case FileStatus::AlreadyExists: return ErrorCode::FileAlreadyExists;
@@ -34,7 +35,10 @@ std::wstring TemporaryPathFor(const std::wstring& path, int attempt) {
 
 struct Failure {
   FileStatus status = FileStatus::Ok;
-  std::wstring file;  // the one that failed
+  // The folder or the file refuses the write: no new file may be made beside it, or it is marked
+  // read-only. Anything else (a full disk, a file held open) would fail in the user's folder too,
+  // or is over soon.
+  bool refused = false;
 };
 
 // The new content goes to a fresh name beside `path` and is swapped in; a failure leaves `path`
@@ -46,17 +50,19 @@ Failure Replace(FileSystem& files, const std::wstring& path, const std::string& 
     temporary = TemporaryPathFor(path, attempt);
     status = files.WriteNew(temporary, content);
   }
-  if (status != FileStatus::Ok) return {status, temporary};
-  if (const FileStatus replaced = files.Replace(temporary, path); replaced != FileStatus::Ok) {
-    files.Remove(temporary);
-    return {replaced, path};
-  }
-  return {};
+  if (status != FileStatus::Ok) return {status, status == FileStatus::AccessDenied};
+  const FileStatus replaced = files.Replace(temporary, path);
+  if (replaced == FileStatus::Ok) return {};
+  files.Remove(temporary);
+  // Where a new file could be made beside it, access denied to the swap itself is another
+  // program holding the file open without letting it be replaced: the file is in use.
+  if (replaced == FileStatus::AccessDenied) return {FileStatus::SharingViolation, false};
+  return {replaced, replaced == FileStatus::ReadOnly};
 }
 
 void ReplaceOrThrow(FileSystem& files, const std::wstring& path, const std::string& content) {
   if (const Failure failure = Replace(files, path, content); failure.status != FileStatus::Ok) {
-    throw RuntimeError(ErrorFor(failure.status), failure.file);
+    throw RuntimeError(ErrorFor(failure.status), path);
   }
 }
 
@@ -92,22 +98,40 @@ void WriteSoundSetting(FileSystem& files, const std::wstring& path, bool soundOn
   ReplaceOrThrow(files, path, FormatSoundSetting(soundOn));
 }
 
+namespace {
+
+bool HasOwnFile(FileSystem& files, const SettingsFiles& where) {
+  return !where.user.empty() && files.Exists(where.user);
+}
+
+}  // namespace
+
 bool ReadSoundSetting(FileSystem& files, const SettingsFiles& where) {
-  const bool own = !where.user.empty() && files.Exists(where.user);
-  return ReadSoundSetting(files, own ? where.user : where.beside);
+  return ReadSoundSetting(files, HasOwnFile(files, where) ? where.user : where.beside);
+}
+
+bool ReadSoundSettingToEdit(FileSystem& files, const SettingsFiles& where) {
+  if (!HasOwnFile(files, where)) return ReadSoundSetting(files, where.beside);
+  try {
+    return ReadSoundSetting(files, where.user);
+  } catch (const RuntimeError&) {
+  }
+  try {
+    return ReadSoundSetting(files, where.beside);
+  } catch (const RuntimeError&) {
+    return false;
+  }
 }
 
 void WriteSoundSetting(FileSystem& files, const SettingsFiles& where, bool soundOn) {
   const std::string content = FormatSoundSetting(soundOn);
-  if (!where.user.empty() && files.Exists(where.user)) {
+  if (HasOwnFile(files, where)) {
     ReplaceOrThrow(files, where.user, content);
     return;
   }
   const Failure beside = Replace(files, where.beside, content);
   if (beside.status == FileStatus::Ok) return;
-  if (beside.status != FileStatus::AccessDenied || where.user.empty()) {
-    throw RuntimeError(ErrorFor(beside.status), beside.file);
-  }
+  if (!beside.refused || where.user.empty()) throw RuntimeError(ErrorFor(beside.status), where.beside);
   const std::wstring folder = FolderOf(where.user);
   if (const FileStatus created = files.CreateFolder(folder);
       created != FileStatus::Ok && created != FileStatus::AlreadyExists) {

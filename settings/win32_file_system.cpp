@@ -3,10 +3,14 @@
 
 #include <windows.h>
 
+#include <knownfolders.h>
+#include <shlobj.h>
+
 #include <algorithm>
 
 #include "settings/sound_setting.h"
 #include "startup/program_directory_win32.h"
+#include "startup/system_library_win32.h"
 
 namespace torva {
 namespace {
@@ -97,8 +101,10 @@ FileStatus Win32FileSystem::Replace(const std::wstring& source, const std::wstri
   // writing would be.
   const DWORD attributes = GetFileAttributesW(target.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-    return FileStatus::AccessDenied;
+    return FileStatus::ReadOnly;
   }
+  // Windows answers ERROR_ACCESS_DENIED here also when another program holds the target open
+  // without delete sharing (Wine answers ERROR_SHARING_VIOLATION); both come back as what they say.
   if (!MoveFileExW(source.c_str(), target.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return StatusFromLastError();
@@ -118,19 +124,20 @@ FileStatus Win32FileSystem::CreateFolder(const std::wstring& path) {
 
 namespace {
 
-// The user's roaming application data folder as the logon session names it. Read from the
-// environment rather than asked of the shell: the show loads shell32 only when a click needs it,
-// and the folder the shell would report (also a redirected one) is the one this variable holds.
+// The user's roaming application data folder, as the system knows it (also where it is redirected).
+// Not the APPDATA variable, which whoever starts the program may set to anything. The shell is
+// let go of again at once: it brings a dozen libraries that a show of hours need not carry.
 std::wstring UserDataFolder() {
-  std::wstring folder(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetEnvironmentVariableW(L"APPDATA", folder.data(), static_cast<DWORD>(folder.size()));
-    if (length < folder.size()) {
-      folder.resize(length);
-      return folder;
-    }
-    folder.resize(length);
+  const SystemLibrary shell(L"shell32.dll");
+  const auto knownFolderPath = shell.Function<decltype(&SHGetKnownFolderPath)>("SHGetKnownFolderPath");
+  PWSTR path = nullptr;
+  if (!knownFolderPath || FAILED(knownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &path))) {
+    CoTaskMemFree(path);
+    return {};
   }
+  std::wstring folder(path);
+  CoTaskMemFree(path);
+  return folder;
 }
 
 SettingsFiles ProgramSettingsFiles() {
@@ -142,6 +149,11 @@ SettingsFiles ProgramSettingsFiles() {
 bool ReadProgramSoundSetting() {
   Win32FileSystem files;
   return ReadSoundSetting(files, ProgramSettingsFiles());
+}
+
+bool ReadProgramSoundSettingToEdit() {
+  Win32FileSystem files;
+  return ReadSoundSettingToEdit(files, ProgramSettingsFiles());
 }
 
 void WriteProgramSoundSetting(bool soundOn) {

@@ -18,6 +18,7 @@ class Win32FileSystem final : public FileSystem {
 // The settings file beside the executable, or the user's own (see SettingsFiles), read and written
 // through Win32FileSystem.
 bool ReadProgramSoundSetting();
+bool ReadProgramSoundSettingToEdit();
 void WriteProgramSoundSetting(bool soundOn);
 
 }  // namespace torva

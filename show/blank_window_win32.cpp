@@ -27,7 +27,8 @@ BOOL CALLBACK AddMonitor(HMONITOR handle, HDC, LPRECT, LPARAM context) {
 
 }  // namespace
 
-BlankWindow::BlankWindow(HWND showWindow, const PixelRect& area) : showWindow_(showWindow) {
+BlankWindow::BlankWindow(Program& program, HWND showWindow, const PixelRect& area)
+    : BaseWindow(program), showWindow_(showWindow) {
   WNDCLASSEXW windowClass{};
   // Double-clicks arrive as the show window's own do, so both count a double-click alike.
   windowClass.style = CS_DBLCLKS;
@@ -39,10 +40,6 @@ BlankWindow::BlankWindow(HWND showWindow, const PixelRect& area) : showWindow_(s
   Create(kBlankClass, kBlankCaption, WS_POPUP, WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
          area.left, area.top, area.width, area.height, nullptr);
   if (!hwnd()) throw RuntimeError(ErrorCode::DeviceIoError, L"blank window");
-}
-
-BlankWindow::~BlankWindow() {
-  if (hwnd()) DestroyWindow(hwnd());
 }
 
 void BlankWindow::Show() {
@@ -102,7 +99,7 @@ void MonitorDesktop::MoveShowWindow(const PixelRect& area) {
 }
 
 std::unique_ptr<BlankScreen> MonitorDesktop::CreateBlank(const PixelRect& area) {
-  return std::make_unique<BlankWindow>(showWindow_, area);
+  return std::make_unique<BlankWindow>(program_, showWindow_, area);
 }
 
 }  // namespace torva

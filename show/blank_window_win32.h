@@ -16,8 +16,7 @@ namespace torva {
 // show window as if they had happened over the show window itself.
 class BlankWindow final : public BaseWindow<BlankWindow>, public BlankScreen {
  public:
-  BlankWindow(HWND showWindow, const PixelRect& area);
-  ~BlankWindow() override;
+  BlankWindow(Program& program, HWND showWindow, const PixelRect& area);
   BlankWindow(const BlankWindow&) = delete;
   BlankWindow& operator=(const BlankWindow&) = delete;
 
@@ -34,7 +33,7 @@ class BlankWindow final : public BaseWindow<BlankWindow>, public BlankScreen {
 
 class MonitorDesktop final : public Desktop {
  public:
-  explicit MonitorDesktop(HWND showWindow) : showWindow_(showWindow) {}
+  MonitorDesktop(Program& program, HWND showWindow) : program_(program), showWindow_(showWindow) {}
 
   std::vector<Monitor> Monitors() const override;
   PixelSize ScreenSize() const override;
@@ -42,6 +41,7 @@ class MonitorDesktop final : public Desktop {
   std::unique_ptr<BlankScreen> CreateBlank(const PixelRect& area) override;
 
  private:
+  Program& program_;
   HWND showWindow_;
 };
 

@@ -17,8 +17,9 @@ constexpr wchar_t kLogoClass[] = L"TorvaLogo";
 
 }  // namespace
 
-LogoWindow::LogoWindow(HWND parent, float left, float top, std::function<void()> onClick)
-    : onClick_(std::move(onClick)) {
+LogoWindow::LogoWindow(Program& program, HWND parent, float left, float top,
+                       std::function<void()> onClick)
+    : BaseWindow(program), onClick_(std::move(onClick)) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   bitmap_ = static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, 0, 0, 0));
   BITMAP info{};
@@ -40,10 +41,7 @@ LogoWindow::LogoWindow(HWND parent, float left, float top, std::function<void()>
   SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-LogoWindow::~LogoWindow() {
-  if (hwnd()) DestroyWindow(hwnd());
-  DeleteObject(bitmap_);
-}
+LogoWindow::~LogoWindow() { DeleteObject(bitmap_); }
 
 void LogoWindow::SetVisible(bool visible) { ShowWindow(hwnd(), visible ? SW_SHOWNA : SW_HIDE); }
 

@@ -15,7 +15,7 @@ class LogoWindow final : public BaseWindow<LogoWindow>, public Logo {
  public:
   // Created hidden at `left`, `top` (twips) inside `parent`, below every sibling, so that the video
   // covers it whenever both are visible. `onClick` runs on a left click (down and up on the logo).
-  LogoWindow(HWND parent, float left, float top, std::function<void()> onClick);
+  LogoWindow(Program& program, HWND parent, float left, float top, std::function<void()> onClick);
   ~LogoWindow() override;
   LogoWindow(const LogoWindow&) = delete;
   LogoWindow& operator=(const LogoWindow&) = delete;

@@ -85,24 +85,37 @@ void SaverShow::StartVideoPhase() {
 }
 
 void SaverShow::OnDisplayPower(DisplayPower power) {
-  const bool off = power == DisplayPower::Off;
-  if (off == displayOff_) return;
-  displayOff_ = off;
-  if (off) {
-    Rest();
-  } else if (!asleep_) {
-    StartPhaseAfresh();
-  }
+  const bool wasResting = Resting();
+  displayOff_ = power == DisplayPower::Off;
+  // A display that comes on has somebody in front of it, also after a wake with nobody there.
+  if (!displayOff_) asleep_ = false;
+  FollowRest(wasResting);
 }
 
 void SaverShow::OnSuspend() {
+  const bool wasResting = Resting();
   asleep_ = true;
-  Rest();
+  FollowRest(wasResting);
 }
 
-void SaverShow::OnResume() {
-  asleep_ = false;
-  if (!displayOff_) StartPhaseAfresh();
+void SaverShow::OnWake(bool personPresent) {
+  const bool wasResting = Resting();
+  asleep_ = !personPresent;
+  FollowRest(wasResting);
+}
+
+void SaverShow::StopForReport() {
+  StopTimers();
+  parts_.video.SetCommand(kStopCommand);
+}
+
+void SaverShow::FollowRest(bool wasResting) {
+  if (Resting() == wasResting) return;
+  if (Resting()) {
+    Rest();
+  } else {
+    StartPhaseAfresh();
+  }
 }
 
 void SaverShow::Rest() {

@@ -27,13 +27,15 @@ class Shell {
   virtual void OpenWebAddress(const wchar_t* address) = 0;
 };
 
-class Program {
+// What the show asks of the program it runs in.
+class ProgramControl {
  public:
-  virtual ~Program() = default;
+  virtual ~ProgramControl() = default;
   // Sound on or off from the settings file; throws RuntimeError when the file is missing or short.
   virtual bool ReadSoundSetting() = 0;
   virtual void LetPendingEventsRun() = 0;
-  // Ends the process at once. A fake returns, so every caller makes this its last step.
+  // Asks for the end of the program: no event of the show runs after the current one. Every caller
+  // makes this its last step.
   virtual void End() = 0;
 };
 
@@ -42,7 +44,7 @@ struct ShowParts {
   Logo& logo;           // Image1
   Timers& timers;
   Shell& shell;
-  Program& program;
+  ProgramControl& program;
 };
 
 // The display's power state, as the system reports it.
@@ -83,13 +85,17 @@ class SaverShow {
 
   // The display went off or came back; dimmed counts as on. While it is off, or while the computer
   // sleeps, the show rests: no timer runs, and the clip stops and lets go of the sound device. Once
-  // it can be seen again, the phase it rested in starts afresh: the clip from its start for a whole
-  // video phase, or the logo for its whole time. Activity counts throughout, as ever.
+  // a person can see it again, the phase it rested in starts afresh, once: the clip from its start
+  // for a whole video phase, or the logo for its whole time. Activity counts throughout, as ever.
   void OnDisplayPower(DisplayPower power);
   void OnSuspend();
-  // Also without a suspend before it: whatever the sleep did to the clip and the timers, the
-  // current phase starts afresh.
-  void OnResume();
+  // The computer woke. A wake timer or maintenance wakes it with nobody there and the display
+  // staying off: the show rests on (also without a suspend before it, whatever the sleep did to
+  // the clip) until a person's wake, or the display coming on, says somebody is there.
+  void OnWake(bool personPresent);
+
+  // A run-time error is being reported: the rhythm and the clip stop behind the report.
+  void StopForReport();
 
   std::int16_t loopCount() const { return loopCount_; }
 
@@ -98,6 +104,9 @@ class SaverShow {
   void OnTimer1();
   void OnTimer2();
   void StartVideoPhase();
+  bool Resting() const { return displayOff_ || asleep_; }
+  // Rests or takes the phase up again when `Resting()` changed from `wasResting`.
+  void FollowRest(bool wasResting);
   void Rest();
   void StartPhaseAfresh();
   void StopTimers();
@@ -114,7 +123,7 @@ class SaverShow {
   bool logoShown_ = false;      // once shown, the logo stays, under the video in its phases
   bool logoPhase_ = false;      // from the switch to the logo until the video's return
   bool displayOff_ = false;
-  bool asleep_ = false;
+  bool asleep_ = false;  // from a sleep until a person is known to be there
 
   // Activity since the window was created; never reset, so a second key press an hour after
   // the first still ends the show.

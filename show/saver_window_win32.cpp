@@ -5,21 +5,21 @@
 #include <windows.h>
 #include <windowsx.h>
 
-#include <cstring>
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "settings/win32_file_system.h"
+#include "startup/com_apartment_win32.h"
 #include "show/blank_window_win32.h"
 #include "show/logo_window_win32.h"
 #include "show/saver_show.h"
 #include "show/show_screens.h"
 #include "show/show_timers.h"
 #include "startup/base_window_win32.h"
-#include "startup/error_report_win32.h"
-#include "startup/message_loop_win32.h"
 #include "startup/program_directory_win32.h"
+#include "startup/program_win32.h"
 #include "startup/shell_win32.h"
 #include "startup/twips.h"
 #include "video/graph_video_player_win32.h"
@@ -89,12 +89,83 @@ ScreenSize InTwips(const PixelRect& area) {
   return size;
 }
 
+// The show's single-instance mark, held from the start to the end of the process's show.
+class ShowMutex {
+ public:
+  ShowMutex() : handle_(CreateMutexW(nullptr, FALSE, kShowMutex)), taken_(GetLastError() == ERROR_ALREADY_EXISTS) {}
+  ~ShowMutex() {
+    if (handle_) CloseHandle(handle_);
+  }
+  ShowMutex(const ShowMutex&) = delete;
+  ShowMutex& operator=(const ShowMutex&) = delete;
+
+  // Another show of this session holds it.
+  bool TakenElsewhere() const { return handle_ && taken_; }
+
+ private:
+  HANDLE handle_;
+  bool taken_;
+};
+
+// The show window's registrations for the display's power state, each released by its own handle.
+class DisplayPowerNotifications {
+ public:
+  explicit DisplayPowerNotifications(HWND window) {
+    // A saver may start with the display already off; the system reports a setting's present value
+    // to a window that registers for it. Windows before 8 know only the older of the two settings,
+    // later ones report both, which the show takes alike.
+    // https://learn.microsoft.com/windows/win32/power/power-setting-guids
+    for (const GUID* setting : {&GUID_CONSOLE_DISPLAY_STATE, &GUID_MONITOR_POWER_ON}) {
+      if (const HPOWERNOTIFY notification =
+              RegisterPowerSettingNotification(window, setting, DEVICE_NOTIFY_WINDOW_HANDLE)) {
+        handles_.push_back(notification);
+      }
+    }
+  }
+  ~DisplayPowerNotifications() {
+    for (const HPOWERNOTIFY notification : handles_) UnregisterPowerSettingNotification(notification);
+  }
+  DisplayPowerNotifications(const DisplayPowerNotifications&) = delete;
+  DisplayPowerNotifications& operator=(const DisplayPowerNotifications&) = delete;
+
+ private:
+  std::vector<HPOWERNOTIFY> handles_;
+};
+
+// The display state a power setting notification carries, read only where it can be read: the
+// message may come from any program, with any number for the address.
+std::optional<DWORD> DisplayStateAt(LPARAM data) {
+  if (!data) return std::nullopt;
+  const auto* address = reinterpret_cast<const unsigned char*>(data);
+  POWERBROADCAST_SETTING header{};
+  SIZE_T read = 0;
+  // ReadProcessMemory answers false for an address that is not readable instead of faulting.
+  if (!ReadProcessMemory(GetCurrentProcess(), address, &header, offsetof(POWERBROADCAST_SETTING, Data), &read) ||
+      read != offsetof(POWERBROADCAST_SETTING, Data) || header.DataLength < sizeof(DWORD)) {
+    return std::nullopt;
+  }
+  if (!IsEqualGUID(header.PowerSetting, GUID_CONSOLE_DISPLAY_STATE) &&
+      !IsEqualGUID(header.PowerSetting, GUID_MONITOR_POWER_ON)) {
+    return std::nullopt;
+  }
+  DWORD state = 0;
+  if (!ReadProcessMemory(GetCurrentProcess(), address + offsetof(POWERBROADCAST_SETTING, Data), &state,
+                         sizeof state, &read) ||
+      read != sizeof state) {
+    return std::nullopt;
+  }
+  return state;
+}
+
 class SaverWindow final : public BaseWindow<SaverWindow>,
                           public VideoControlEvents,
                           public Shell,
-                          public Program {
+                          public ProgramControl {
  public:
-  explicit SaverWindow(HANDLE showMutex) : showMutex_(showMutex) {}
+  explicit SaverWindow(Program& program) : BaseWindow(program) {}
+  ~SaverWindow() { program().StopForReportsWith(nullptr); }
+  SaverWindow(const SaverWindow&) = delete;
+  SaverWindow& operator=(const SaverWindow&) = delete;
 
   // Creates the window hidden, runs the load and only then shows it, so that a broken settings
   // file is reported before anything appears.
@@ -111,32 +182,25 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
     // the saver.
     Create(kShowClass, kCaption, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOPMOST, 0, 0, 0, 0, nullptr);
     if (!hwnd()) throw RuntimeError(ErrorCode::DeviceIoError, L"show window");
-    desktop_ = std::make_unique<MonitorDesktop>(hwnd());
+    desktop_ = std::make_unique<MonitorDesktop>(program(), hwnd());
     screens_ = std::make_unique<ShowScreens>(*desktop_);
     const ScreenSize screen = InTwips(screens_->Follow());
     // Also on the window itself, where the task switcher and other programs ask for it.
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowClass.hIcon));
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(windowClass.hIconSm));
 
-    video_ = std::make_unique<GraphVideoPlayer>(hwnd(), *this);
-    logo_ = std::make_unique<LogoWindow>(hwnd(), kLogoStartLeft, kLogoStartTop,
+    video_ = std::make_unique<GraphVideoPlayer>(program(), hwnd(), *this);
+    logo_ = std::make_unique<LogoWindow>(program(), hwnd(), kLogoStartLeft, kLogoStartTop,
                                          [this] { OnLogoClick(); });
     timerDriver_ = std::make_unique<WindowTimerDriver>(hwnd());
     timers_ = std::make_unique<ShowTimers>(*timerDriver_);
     show_ = std::make_unique<SaverShow>(ShowParts{*video_, *logo_, *timers_, *this, *this}, screen,
                                         ProgramFile(kClipFileName));
 
+    program().StopForReportsWith([this] { show_->StopForReport(); });
+
     OnLoad();
-    // A saver may start with the display already off; the system reports a setting's present value
-    // to a window that registers for it. Windows before 8 know only the older of the two settings,
-    // later ones report both, which the show takes alike.
-    // https://learn.microsoft.com/windows/win32/power/power-setting-guids
-    for (const GUID* setting : {&GUID_CONSOLE_DISPLAY_STATE, &GUID_MONITOR_POWER_ON}) {
-      if (const HPOWERNOTIFY notification =
-              RegisterPowerSettingNotification(hwnd(), setting, DEVICE_NOTIFY_WINDOW_HANDLE)) {
-        powerNotifications_.push_back(notification);
-      }
-    }
+    powerNotifications_ = std::make_unique<DisplayPowerNotifications>(hwnd());
 
     ShowWindow(hwnd(), SW_SHOW);
     screens_->Show();
@@ -194,10 +258,8 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
         // The system asks the running saver to start a saver; it already is one.
         if ((wParam & 0xFFF0) == SC_SCREENSAVE) return 0;
         break;
-      // The show never outlives its window, however the window goes.
-      case WM_DESTROY: End(); break;
-      // An error report of ours is closed and the process ends: the clip's graph goes first.
-      case kReportClosedMessage: OnReportClosed(); return 0;
+      // Ends the show like any other end; the window goes with the rest of the show after the loop.
+      case WM_CLOSE: End(); return 0;
     }
     return DefaultHandling(message, wParam, lParam);
   }
@@ -211,17 +273,8 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
 
   // Program
   bool ReadSoundSetting() override { return ReadProgramSoundSetting(); }
-  void LetPendingEventsRun() override { torva::LetPendingEventsRun(); }
-  void End() override {
-    for (const HPOWERNOTIFY notification : powerNotifications_) {
-      UnregisterPowerSettingNotification(notification);
-    }
-    powerNotifications_.clear();
-    // Release the clip's graph first: a process ended while its graph still plays can crash on the
-    // way out (it does under Wine), and its exit code would then report a failure.
-    video_.reset();
-    EndProgram();
-  }
+  void LetPendingEventsRun() override { program().LetPendingEventsRun(); }
+  void End() override { program().End(0); }
 
  private:
   void OnLoad() { show_->OnLoad(PointerNow()); }
@@ -236,35 +289,20 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
   void OnMouseMove(ScreenPoint where) { show_->OnMouseMove(where); }
   void OnLogoClick() { show_->OnLogoClick(); }
   void OnDisplayChange() { show_->OnDisplayChange(InTwips(screens_->Follow()), PointerNow()); }
-  void OnReportClosed() { video_.reset(); }
 
   // https://learn.microsoft.com/windows/win32/power/wm-powerbroadcast
   void OnPowerBroadcast(WPARAM event, LPARAM data) {
     switch (event) {
       case PBT_POWERSETTINGCHANGE:
-        if (data) OnPowerSettingChange(*reinterpret_cast<const POWERBROADCAST_SETTING*>(data));
+        if (const auto state = DisplayStateAt(data)) show_->OnDisplayPower(DisplayPowerFromState(*state));
         break;
       case PBT_APMSUSPEND: show_->OnSuspend(); break;
-      // The second comes after the first when a person woke the computer.
-      case PBT_APMRESUMEAUTOMATIC:
-      case PBT_APMRESUMESUSPEND:
-        show_->OnResume();
-        break;
+      // Sent on every wake; a person's wake sends PBT_APMRESUMESUSPEND after it.
+      case PBT_APMRESUMEAUTOMATIC: show_->OnWake(false); break;
+      case PBT_APMRESUMESUSPEND: show_->OnWake(true); break;
     }
   }
 
-  void OnPowerSettingChange(const POWERBROADCAST_SETTING& setting) {
-    if (setting.DataLength < sizeof(DWORD)) return;
-    if (!IsEqualGUID(setting.PowerSetting, GUID_CONSOLE_DISPLAY_STATE) &&
-        !IsEqualGUID(setting.PowerSetting, GUID_MONITOR_POWER_ON)) {
-      return;
-    }
-    DWORD state = 0;
-    std::memcpy(&state, setting.Data, sizeof state);
-    show_->OnDisplayPower(DisplayPowerFromState(state));
-  }
-
-  HANDLE showMutex_;  // held until the process ends
   std::unique_ptr<MonitorDesktop> desktop_;
   std::unique_ptr<ShowScreens> screens_;  // the show window and the blanks over the monitors
   std::unique_ptr<GraphVideoPlayer> video_;  // FXVid1
@@ -272,16 +310,19 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
   std::unique_ptr<WindowTimerDriver> timerDriver_;
   std::unique_ptr<ShowTimers> timers_;
   std::unique_ptr<SaverShow> show_;
-  std::vector<HPOWERNOTIFY> powerNotifications_;  // until the show ends
+  std::unique_ptr<DisplayPowerNotifications> powerNotifications_;
 };
 
 }  // namespace
 
-void StartShow() {
-  const HANDLE showMutex = CreateMutexW(nullptr, FALSE, kShowMutex);
-  if (showMutex && GetLastError() == ERROR_ALREADY_EXISTS) EndProgram();
-  // The window lives as long as the process: the show ends by ending the process.
-  (new SaverWindow(showMutex))->Load();
+void RunShow(Program& program) {
+  const ShowMutex running;
+  if (running.TakenElsewhere()) return;
+  // The clip's graph and the shell live in the thread's apartment.
+  const ComApartment com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  SaverWindow window(program);
+  window.Load();
+  program.RunMessageLoop();
 }
 
 }  // namespace torva

@@ -3,8 +3,10 @@
 
 namespace torva {
 
-// Creates the saver window, runs its load and shows it; returns at once, the show runs in the
-// message loop. When a show is already running, ends the process at once without a word.
-void StartShow();
+class Program;
+
+// Runs the show until it ends, then takes it down. When a show is already running, returns at
+// once without a word.
+void RunShow(Program& program);
 
 }  // namespace torva

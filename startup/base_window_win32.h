@@ -3,36 +3,52 @@
 
 #include <windows.h>
 
-#include "startup/error_report_win32.h"
+#include "startup/program_win32.h"
 
 namespace torva {
 
 // Derived classes implement `LRESULT HandleMessage(UINT, WPARAM, LPARAM)`, unpack the messages
-// they answer into typed handlers and pass the rest to `DefaultHandling`. The object is owned by
-// whoever created the window and must outlive it.
+// they answer into typed handlers and pass the rest to `DefaultHandling`. The object owns its
+// window: destroying the object destroys the window first, so the window never outlives it, and
+// no message another program sends (a posted WM_NCDESTROY among them) can part the two.
 template <class Derived>
 class BaseWindow {
  public:
   HWND hwnd() const { return hwnd_; }
 
  protected:
+  explicit BaseWindow(Program& program) : program_(program) {}
+
+  ~BaseWindow() {
+    // A window that its parent took with it (the preview's, when the host's pane goes) is gone
+    // already; its handle may since name another window.
+    if (!hwnd_ || GetWindowLongPtrW(hwnd_, GWLP_USERDATA) != reinterpret_cast<LONG_PTR>(this)) return;
+    // Its last messages find no object: nothing of ours runs under the teardown.
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+
+  BaseWindow(const BaseWindow&) = delete;
+  BaseWindow& operator=(const BaseWindow&) = delete;
+
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    Derived* self = nullptr;
+    BaseWindow* self = nullptr;
     if (message == WM_NCCREATE) {
-      self = static_cast<Derived*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+      self = static_cast<BaseWindow*>(
+          static_cast<Derived*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
       self->hwnd_ = hwnd;
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     } else {
-      self = reinterpret_cast<Derived*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+      self = reinterpret_cast<BaseWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
-    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-    const LRESULT result =
-        RunGuarded(hwnd, [&] { return self->HandleMessage(message, wParam, lParam); });
-    if (message == WM_NCDESTROY) {
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-      self->hwnd_ = nullptr;
+    LRESULT result = 0;
+    // While a report is up or the program ends, the system's default answers every message.
+    if (self && self->program_.Run(hwnd, [&] {
+          result = static_cast<Derived*>(self)->HandleMessage(message, wParam, lParam);
+        })) {
+      return result;
     }
-    return result;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 
   LRESULT DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -54,7 +70,10 @@ class BaseWindow {
                            menuOrId, GetModuleHandleW(nullptr), static_cast<Derived*>(this));
   }
 
+  Program& program() { return program_; }
+
  private:
+  Program& program_;
   HWND hwnd_ = nullptr;
 };
 

@@ -1,6 +1,9 @@
 // The run-time error report.
 #include "startup/error_report_win32.h"
 
+#include <new>
+#include <string>
+
 namespace torva {
 namespace {
 
@@ -46,47 +49,30 @@ HWND ReportOwner(HWND window) {
   return process == GetCurrentProcessId() && IsWindowVisible(root) ? root : nullptr;
 }
 
-[[noreturn]] void ShowAndEnd(const wchar_t* text, ErrorCode code, HWND window) noexcept {
+void Show(const wchar_t* text, HWND window) noexcept {
   const HWND owner = ReportOwner(window);
   MessageBoxW(owner, text, kProgramName,
               MB_OK | MB_ICONERROR | MB_SETFOREGROUND | (owner ? 0 : MB_TOPMOST));
-  if (owner) SendMessageW(owner, kReportClosedMessage, 0, 0);
-  ExitProcess(static_cast<UINT>(code));
 }
-
-// operator new's handler when the heap cannot give what was asked: the report at once. Throwing
-// std::bad_alloc instead needs memory for the exception; the runtime's reserve for that sits behind
-// a lock that it creates from the heap on first use, and with the heap empty it fails over and
-// over until the stack overflows (seen under Wine with this build's threads library).
-[[noreturn]] void OnOutOfMemory() { ReportFixedAndEnd(ErrorCode::OutOfMemory, nullptr, nullptr); }
 
 }  // namespace
 
-void ReportAndEnd(const RuntimeError& error, HWND window) noexcept {
+void ShowErrorReport(const RuntimeError& error, HWND window) noexcept {
   std::wstring text;
   try {
     const MessageFontMeasure measure;
     text = FormatErrorReport(error, [&](std::wstring_view line) { return measure.Width(line); });
   } catch (const std::bad_alloc&) {
     // A text longer than can be allocated: the error still, without what it concerns.
-    ReportFixedAndEnd(error.code(), nullptr, window);
+    ShowFixedErrorReport(error.code(), nullptr, window);
+    return;
   }
-  ShowAndEnd(text.c_str(), error.code(), window);
+  Show(text.c_str(), window);
 }
 
-void ReportFixedAndEnd(ErrorCode code, const char* what, HWND window) noexcept {
+void ShowFixedErrorReport(ErrorCode code, const char* what, HWND window) noexcept {
   const FixedReport report = FormatFixedReport(code, what);
-  ShowAndEnd(report.text, code, window);
+  Show(report.text, window);
 }
-
-void PrepareErrorReports() {
-  std::set_new_handler(&OnOutOfMemory);
-  // The runtime's per-thread exception state is made on its first use, from the heap: asking for
-  // it makes it now, while there is memory.
-  volatile const int pending = std::uncaught_exceptions();
-  static_cast<void>(pending);
-}
-
-void EndProgram() { ExitProcess(0); }
 
 }  // namespace torva

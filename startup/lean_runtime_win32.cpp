@@ -3,7 +3,7 @@
 // handler demangles type names onto a console that a GUI program does not have: together about
 // 150 KB, more than half as much again as the whole program. Here the helpers throw exceptions
 // that carry the library's words and nothing else, which reach the report at the edge of the event
-// handler like any other (RunGuarded), and the terminate handler reports without allocating.
+// handler like any other (Program::Run), and the terminate handler reports without allocating.
 // Linked into torva.scr alone, as an object, so that these definitions are chosen before the
 // library's; a second definition would fail the link.
 #include <windows.h>
@@ -13,7 +13,7 @@
 #include <exception>
 #include <new>
 
-#include "startup/error_report_win32.h"
+#include "startup/program_win32.h"
 
 namespace torva {
 namespace {
@@ -37,20 +37,20 @@ namespace __gnu_cxx {
 // the system's, a destructor) or a second one is thrown while the first unwinds.
 void __verbose_terminate_handler() {
   using torva::ErrorCode;
-  using torva::ReportFixedAndEnd;
+  using torva::ReportLastResort;
   if (abi::__cxa_current_exception_type()) {
     try {
       throw;
     } catch (const torva::RuntimeError& error) {
-      torva::ReportAndEnd(error, nullptr);
+      ReportLastResort(error.code(), nullptr);
     } catch (const std::bad_alloc&) {
-      ReportFixedAndEnd(ErrorCode::OutOfMemory, nullptr, nullptr);
+      ReportLastResort(ErrorCode::OutOfMemory, nullptr);
     } catch (const std::exception& error) {
-      ReportFixedAndEnd(ErrorCode::InternalError, error.what(), nullptr);
+      ReportLastResort(ErrorCode::InternalError, error.what());
     } catch (...) {
     }
   }
-  ReportFixedAndEnd(ErrorCode::InternalError, "unexpected end", nullptr);
+  ReportLastResort(ErrorCode::InternalError, "unexpected end");
 }
 
 }  // namespace __gnu_cxx

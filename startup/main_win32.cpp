@@ -1,30 +1,30 @@
-// The program's entry point: read the switch the host started us with and start that one mode.
+// The program's entry point: read the switch the host started us with and run that one mode.
 #include <windows.h>
 
 #include "preview/preview_window_win32.h"
 #include "settings/config_dialog_win32.h"
 #include "show/saver_window_win32.h"
 #include "startup/command_line.h"
-#include "startup/error_report_win32.h"
-#include "startup/message_loop_win32.h"
+#include "startup/program_win32.h"
 #include "startup/system_library_win32.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace torva;
   LoadLibrariesFromSystemOnly();
-  PrepareErrorReports();
-  return RunGuarded(nullptr, [] {
+  Program program;
+  // Each mode returns once its loop has ended and what it held is taken down; a failure on the
+  // way has been reported, and the exit code is its number.
+  program.Run(nullptr, [&program] {
     const Command command = ParseCommand(CommandTail(GetCommandLineW()));
     switch (command.mode) {
-      case Mode::Preview: StartPreview(command.hostWindow); break;
-      case Mode::Settings: StartSettings(); break;
-      case Mode::Show: StartShow(); break;
+      case Mode::Preview: RunPreview(program, command.hostWindow); break;
+      case Mode::Settings: RunSettings(program); break;
+      case Mode::Show: RunShow(program); break;
       case Mode::Password:
         MessageBoxW(nullptr, kPasswordMessage, kPasswordTitle, MB_OK | MB_ICONINFORMATION);
-        return 0;
-      case Mode::None: return 0;
+        break;
+      case Mode::None: break;
     }
-    // Each mode's window ends the loop when it goes, so the process never outlives its windows.
-    return RunMessageLoop();
   });
+  return program.exitCode();
 }

@@ -25,20 +25,30 @@ void LoadLibrariesFromSystemOnly() {
   SetDllDirectoryW(L"");
 }
 
+namespace {
+
+HMODULE LoadSystemLibrary(const wchar_t* library) {
+  if (FindSetDefaultDllDirectories()) return LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  wchar_t path[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+  if (length == 0 || length + 1 + std::wcslen(library) >= MAX_PATH) return nullptr;
+  path[length] = L'\\';
+  std::wcscpy(path + length + 1, library);
+  // Its own dependencies are then looked for beside it, in System32, first.
+  return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+}  // namespace
+
 FARPROC SystemLibraryFunction(const wchar_t* library, const char* name) {
-  HMODULE module = nullptr;
-  if (FindSetDefaultDllDirectories()) {
-    module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  } else {
-    wchar_t path[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length + 1 + std::wcslen(library) >= MAX_PATH) return nullptr;
-    path[length] = L'\\';
-    std::wcscpy(path + length + 1, library);
-    // Its own dependencies are then looked for beside it, in System32, first.
-    module = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  }
+  const HMODULE module = LoadSystemLibrary(library);
   return module ? GetProcAddress(module, name) : nullptr;
+}
+
+SystemLibrary::SystemLibrary(const wchar_t* library) : module_(LoadSystemLibrary(library)) {}
+
+SystemLibrary::~SystemLibrary() {
+  if (module_) FreeLibrary(module_);
 }
 
 }  // namespace torva

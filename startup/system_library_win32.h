@@ -20,4 +20,24 @@ FunctionPointer SystemFunction(const wchar_t* library, const char* name) {
   return reinterpret_cast<FunctionPointer>(reinterpret_cast<void*>(SystemLibraryFunction(library, name)));
 }
 
+// A system library loaded from the system folder for as long as the object lives, for a function
+// needed once.
+class SystemLibrary {
+ public:
+  explicit SystemLibrary(const wchar_t* library);
+  ~SystemLibrary();
+  SystemLibrary(const SystemLibrary&) = delete;
+  SystemLibrary& operator=(const SystemLibrary&) = delete;
+
+  // The function `name`, typed, or nothing when the library or the function is missing.
+  template <class FunctionPointer>
+  FunctionPointer Function(const char* name) const {
+    return module_ ? reinterpret_cast<FunctionPointer>(reinterpret_cast<void*>(GetProcAddress(module_, name)))
+                   : nullptr;
+  }
+
+ private:
+  HMODULE module_;
+};
+
 }  // namespace torva

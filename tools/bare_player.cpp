@@ -43,7 +43,8 @@ constexpr wchar_t kUsage[] = L"usage: bare_player.exe <clip path> [--sound]";
 
 class BarePlayerWindow : public torva::BaseWindow<BarePlayerWindow> {
  public:
-  BarePlayerWindow(std::wstring clip, bool sound) : clip_(std::move(clip)), sound_(sound) {}
+  BarePlayerWindow(torva::Program& program, std::wstring clip, bool sound)
+      : BaseWindow(program), clip_(std::move(clip)), sound_(sound) {}
 
   void OnLoad() {
     WNDCLASSEXW windowClass{};
@@ -105,13 +106,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (!args || count < 2 || count > 3) Fail(kUsage);
   const bool sound = count == 3 && std::wstring(args[2]) == L"--sound";
   if (count == 3 && !sound) Fail(kUsage);
-  BarePlayerWindow window(args[1], sound);
+  torva::Program program;
+  BarePlayerWindow window(program, args[1], sound);
   LocalFree(args);
   window.OnLoad();
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-  return static_cast<int>(message.wParam);
+  return program.RunMessageLoop();
 }

@@ -86,7 +86,8 @@ bool CarriesAudio(IPin* pin) {
 
 class GraphVideoPlayer::Window final : public BaseWindow<Window>, public VideoSurface {
  public:
-  Window(HWND parent, VideoControlEvents& events) : parent_(parent), events_(events) {
+  Window(Program& program, HWND parent, VideoControlEvents& events)
+      : BaseWindow(program), parent_(parent), events_(events) {
     WNDCLASSEXW windowClass{};
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
@@ -104,7 +105,6 @@ class GraphVideoPlayer::Window final : public BaseWindow<Window>, public VideoSu
   }
 
   ~Window() override {
-    if (hwnd()) DestroyWindow(hwnd());
     if (font_) DeleteObject(font_);
   }
 
@@ -419,8 +419,8 @@ class GraphVideoPlayer::Graph final : public FilterGraph {
   ComPtr<IBaseFilter> source_;
 };
 
-GraphVideoPlayer::GraphVideoPlayer(HWND parent, VideoControlEvents& events)
-    : window_(std::make_unique<Window>(parent, events)),
+GraphVideoPlayer::GraphVideoPlayer(Program& program, HWND parent, VideoControlEvents& events)
+    : window_(std::make_unique<Window>(program, parent, events)),
       graph_(std::make_unique<Graph>(window_->hwnd())),
       player_(std::make_unique<GraphPlayer>(*graph_, *window_, ScreenDpi(LOGPIXELSX),
                                             ScreenDpi(LOGPIXELSY))) {

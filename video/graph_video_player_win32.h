@@ -11,6 +11,7 @@
 namespace torva {
 
 class GraphPlayer;
+class Program;
 
 // Created hidden; the window reports its own mouse events to `events` and passes the keys that reach
 // it on to `parent`, so that the parent's key handler sees every key press. The graph's picture
@@ -19,7 +20,7 @@ class GraphPlayer;
 // built can crash on its way out, and its exit code would then report a failure.
 class GraphVideoPlayer final : public VideoControl {
  public:
-  GraphVideoPlayer(HWND parent, VideoControlEvents& events);
+  GraphVideoPlayer(Program& program, HWND parent, VideoControlEvents& events);
   ~GraphVideoPlayer() override;
   GraphVideoPlayer(const GraphVideoPlayer&) = delete;
   GraphVideoPlayer& operator=(const GraphVideoPlayer&) = delete;

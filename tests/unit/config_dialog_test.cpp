@@ -41,7 +41,6 @@ class Recorder final : public SoundSettingStore, public ConfigDialogView {
     calls.push_back(address == std::wstring(kProductWebAddress) ? "Open product address" : "Open ?");
   }
   void LetPendingEventsRun() override { calls.push_back("LetPendingEventsRun"); }
-  void Close() override { calls.push_back("Close"); }
   void EndProgram() override { calls.push_back("EndProgram"); }
 };
 
@@ -112,7 +111,7 @@ TEST(ConfigDialog, ClosingAnyOtherWayWritesNothing) {
   world.selected = SoundOption::SoundOn;
   world.calls.clear();
   dialog.OnClose();
-  EXPECT_EQ(world.calls, Calls{"Close"});
+  EXPECT_EQ(world.calls, Calls{"EndProgram"});
 }
 
 TEST(ConfigDialogLayout, ScalesPositionsWithTheDisplayButKeepsTheLogoAtItsNaturalSize) {

@@ -52,7 +52,7 @@ class FakeFileSystem final : public FileSystem {
   }
   FileStatus Replace(const std::wstring& source, const std::wstring& target) override {
     if (replaceFailure) return *replaceFailure;
-    if (readOnly.count(target) || readOnly.count(FolderOf(target))) return FileStatus::AccessDenied;
+    if (readOnly.count(target)) return FileStatus::ReadOnly;
     files[target] = files.at(source);
     files.erase(source);
     return FileStatus::Ok;
@@ -146,7 +146,7 @@ TEST(WriteSoundSetting, NamesAlreadyTakenArePassedOverAndLeftAlone) {
 std::wstring Temporary(int n) { return kPath + L"." + std::to_wstring(n) + L".tmp"; }
 
 // A hundred names are tried, each once and in turn: the hundredth is still taken when free, and
-// when it is not, the report names it and no hundred and first is tried.
+// when it is not, no hundred and first is tried.
 TEST(WriteSoundSetting, TriesAHundredNamesThenReportsTheLastAndChangesNothing) {
   FakeFileSystem disk;
   disk.files[kPath] = FormatSoundSetting(true);
@@ -157,8 +157,7 @@ TEST(WriteSoundSetting, TriesAHundredNamesThenReportsTheLastAndChangesNothing) {
 
   disk.everyNameTaken = true;
   disk.written.clear();
-  EXPECT_EQ(CodeOf([&] { WriteSoundSetting(disk, kPath, true); }, Temporary(100)),
-            ErrorCode::FileAlreadyExists);
+  EXPECT_EQ(CodeOf([&] { WriteSoundSetting(disk, kPath, true); }), ErrorCode::FileAlreadyExists);
   std::vector<std::wstring> hundred;
   for (int n = 1; n <= 100; ++n) hundred.push_back(Temporary(n));
   EXPECT_EQ(disk.written, hundred);
@@ -173,16 +172,15 @@ struct WriteFailureCase {
 
 class WriteSoundSettingFailure : public testing::TestWithParam<WriteFailureCase> {};
 
-// A new file that cannot be written is named in the report, a settings file that cannot be
-// replaced likewise: the user learns which one is in the way.
-TEST_P(WriteSoundSettingFailure, KeepsTheOldFileLeavesNothingBehindAndNamesTheFileThatFailed) {
+// Whether the new copy cannot be written or the settings file cannot be replaced, the report names
+// the settings file, the one the user knows, never the copy.
+TEST_P(WriteSoundSettingFailure, KeepsTheOldFileLeavesNothingBehindAndNamesTheSettingsFile) {
   FakeFileSystem disk;
   const std::string old = "Sound Config file for torva screensaver\r\n1\r\n";
   disk.files[kPath] = old;
   (GetParam().failOnWrite ? disk.writeFailure : disk.replaceFailure) = GetParam().status;
 
-  const std::wstring failed = GetParam().failOnWrite ? kPath + L".1.tmp" : kPath;
-  EXPECT_EQ(CodeOf([&] { WriteSoundSetting(disk, kPath, false); }, failed), GetParam().expected);
+  EXPECT_EQ(CodeOf([&] { WriteSoundSetting(disk, kPath, false); }), GetParam().expected);
   EXPECT_EQ(disk.files, (std::map<std::wstring, std::string>{{kPath, old}}));
 }
 
@@ -191,7 +189,9 @@ INSTANTIATE_TEST_SUITE_P(Steps, WriteSoundSettingFailure, testing::Values(
     WriteFailureCase{true, FileStatus::AccessDenied, ErrorCode::PathFileAccessError},
     WriteFailureCase{true, FileStatus::PathNotFound, ErrorCode::PathNotFound},
     WriteFailureCase{false, FileStatus::SharingViolation, ErrorCode::PermissionDenied},
-    WriteFailureCase{false, FileStatus::AccessDenied, ErrorCode::PathFileAccessError},
+    // Denied at the swap, after the copy beside it was made: another program holds the file.
+    WriteFailureCase{false, FileStatus::AccessDenied, ErrorCode::PermissionDenied},
+    WriteFailureCase{false, FileStatus::ReadOnly, ErrorCode::PathFileAccessError},
     WriteFailureCase{false, FileStatus::IoError, ErrorCode::DeviceIoError}));
 
 
@@ -214,9 +214,16 @@ TEST(ReadSoundSetting, TheUsersOwnFileCountsOnceItExists) {
   disk.files[kUserFile] = FormatSoundSetting(true);
   EXPECT_TRUE(ReadSoundSetting(disk, kWhere));
   EXPECT_FALSE(ReadSoundSetting(disk, SettingsFilesFor(kPath, L"")));
-  // A broken file of their own is reported, not passed over for the program's.
-  disk.files[kUserFile] = kSettingsHeader;
+  // A broken file of their own is reported, not passed over for the program's; the dialog, which
+  // must open to mend it, shows the program's setting instead, or off without one.
+  disk.files[kUserFile] = "";
   EXPECT_EQ(CodeOf([&] { ReadSoundSetting(disk, kWhere); }, kUserFile), ErrorCode::InputPastEndOfFile);
+  disk.files[kPath] = FormatSoundSetting(true);
+  EXPECT_TRUE(ReadSoundSettingToEdit(disk, kWhere));
+  disk.files.erase(kPath);
+  EXPECT_FALSE(ReadSoundSettingToEdit(disk, kWhere));
+  disk.files.erase(kUserFile);
+  EXPECT_EQ(CodeOf([&] { ReadSoundSettingToEdit(disk, kWhere); }), ErrorCode::FileNotFound);
 }
 
 struct PlaceCase {
@@ -288,13 +295,16 @@ TEST_P(WriteSoundSettingRefusal, IsReportedNamingTheFileAndChangesNothing) {
 INSTANTIATE_TEST_SUITE_P(Settings, WriteSoundSettingRefusal, testing::Values(
     RefusalCase{"DiskFullBesideTheProgram",
                 [](FakeFileSystem& disk) { disk.writeFailure = FileStatus::DiskFull; },
-                kWhere, ErrorCode::DiskFull, kPath + L".1.tmp"},
+                kWhere, ErrorCode::DiskFull, kPath},
     RefusalCase{"ProgramFileHeldOpen",
                 [](FakeFileSystem& disk) { disk.replaceFailure = FileStatus::SharingViolation; },
                 kWhere, ErrorCode::PermissionDenied, kPath},
+    RefusalCase{"ProgramFileHeldOpenAsWindowsSaysIt",
+                [](FakeFileSystem& disk) { disk.replaceFailure = FileStatus::AccessDenied; },
+                kWhere, ErrorCode::PermissionDenied, kPath},
     RefusalCase{"ReadOnlyFolderAndNoFolderForTheUsersData",
                 [](FakeFileSystem& disk) { disk.readOnly.insert(FolderOf(kPath)); },
-                SettingsFilesFor(kPath, L""), ErrorCode::PathFileAccessError, kPath + L".1.tmp"},
+                SettingsFilesFor(kPath, L""), ErrorCode::PathFileAccessError, kPath},
     RefusalCase{"ReadOnlyFolderAndTheUsersDataFolderGone",
                 [](FakeFileSystem& disk) {
                   disk.readOnly.insert(FolderOf(kPath));

@@ -104,7 +104,7 @@ class FakeShell final : public Shell {
   CallLog& log_;
 };
 
-class FakeProgram final : public Program {
+class FakeProgram final : public ProgramControl {
  public:
   explicit FakeProgram(CallLog& log) : log_(log) {}
   bool ReadSoundSetting() override {

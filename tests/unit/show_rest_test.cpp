@@ -67,31 +67,35 @@ TEST(ShowRest, DisplayOffInTheLogoPhaseKeepsTheLogoAndOnGivesItItsWholeTime) {
   EXPECT_TRUE(rig.video.playing);
 }
 
-TEST(ShowRest, SleepRestsTheShowAndWakingTakesUpThePhaseOnceTheDisplayIsOn) {
+TEST(ShowRest, AWakeWithNobodyThereRestsOnAndAPersonsWakeTakesUpThePhaseOnce) {
   ShowRig rig;
   rig.Load();
   rig.RunUntil(10'000ms);
   rig.show.OnSuspend();
   EXPECT_TRUE(Resting(rig));
-  rig.show.OnDisplayPower(DisplayPower::Off);
-  rig.show.OnDisplayPower(DisplayPower::On);
-  EXPECT_TRUE(Resting(rig)) << "still asleep";
-  rig.show.OnDisplayPower(DisplayPower::Off);
-  rig.show.OnResume();
-  EXPECT_TRUE(Resting(rig)) << "awake, but the display is still off";
-  rig.show.OnDisplayPower(DisplayPower::On);
-  EXPECT_TRUE(rig.video.playing);
+  rig.show.OnWake(false);
+  rig.RunFor(600'000ms);
+  EXPECT_TRUE(Resting(rig)) << "a wake timer's wake, with nobody there";
 
-  // A wake without a suspend before it starts the phase afresh all the same, also in the two
-  // seconds before the switch to the logo.
-  rig.RunFor(41'000ms);
-  rig.show.OnResume();
-  EXPECT_EQ(rig.show.loopCount(), 0);
+  // A person's wake: the automatic one, the display on, then the wake by a person.
+  rig.show.OnWake(false);
+  rig.show.OnDisplayPower(DisplayPower::On);
   EXPECT_TRUE(rig.video.playing);
-  rig.RunFor(2'000ms);
-  EXPECT_EQ(rig.OnScreen(), "video") << "the switch armed before the wake";
-  rig.RunFor(39'999ms);
-  EXPECT_EQ(rig.OnScreen(), "video");
+  rig.RunFor(5'000ms);
+  rig.show.OnWake(true);
+  EXPECT_EQ(rig.show.loopCount(), 5) << "the phase started once, not again";
+
+  // A wake without a suspend before it rests the show all the same, also in the two seconds
+  // before the switch to the logo, until somebody is there.
+  rig.RunFor(36'000ms);
+  rig.show.OnWake(false);
+  EXPECT_TRUE(Resting(rig));
+  rig.show.OnWake(true);
+  EXPECT_EQ(rig.show.loopCount(), 0);
+  rig.RunFor(41'999ms);
+  EXPECT_EQ(rig.OnScreen(), "video") << "no switch armed before the wake";
+  rig.RunFor(1ms);
+  EXPECT_EQ(rig.OnScreen(), "logo");
 }
 
 TEST(ShowRest, ActivityEndsTheShowAtRestAsEver) {

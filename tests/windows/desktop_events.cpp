@@ -7,11 +7,15 @@
 //   torva_desktop_events popup <count>
 //     Shows a small window under the mouse pointer for a moment, `count` times, as a notification
 //     would: it never takes the focus, and the pointer never moves.
-//   torva_desktop_events power display-off|display-on|display-dimmed|suspend|resume
+//   torva_desktop_events power display-off|display-on|display-dimmed|suspend|resume|resume-unattended
 //     Tells the running show what the system tells it when the display's power changes or the
 //     computer sleeps and wakes, which Wine never does: a display state is written into the show's
-//     own memory and its address sent with the message, as the system does. Exits 1 when there is
-//     no show or its memory cannot be written.
+//     own memory and its address sent with the message, as the system does. "resume" is a person's
+//     wake (both resume events), "resume-unattended" a wake timer's (the automatic one alone).
+//     Exits 1 when there is no show or its memory cannot be written.
+//   torva_desktop_events post|send <message> <wParam> <lParam>
+//     Posts or sends any message to the show window, as any program on the desktop can; numbers in
+//     C notation (0x… for hexadecimal).
 #include <windows.h>
 
 #include <cstddef>
@@ -27,6 +31,7 @@ constexpr int kPopupWidth = 200;
 constexpr int kPopupHeight = 150;
 
 int Number(const wchar_t* text) { return static_cast<int>(std::wcstol(text, nullptr, 10)); }
+ULONG_PTR Bits(const wchar_t* text) { return static_cast<ULONG_PTR>(std::wcstoull(text, nullptr, 0)); }
 
 int ChangeMode(int width, int height) {
   DEVMODEW mode{};
@@ -76,8 +81,9 @@ int Power(const std::wstring& event) {
   const HWND show = FindWindowW(L"TorvaShow", nullptr);
   if (!show) return 1;
   if (event == L"suspend") return SendMessageW(show, WM_POWERBROADCAST, PBT_APMSUSPEND, 0) ? 0 : 1;
-  if (event == L"resume") {
-    SendMessageW(show, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+  if (event == L"resume" || event == L"resume-unattended") {
+    const bool answered = SendMessageW(show, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    if (event == L"resume-unattended") return answered ? 0 : 1;
     return SendMessageW(show, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0) ? 0 : 1;
   }
   DWORD state = 0;
@@ -106,6 +112,15 @@ int Power(const std::wstring& event) {
   return result;
 }
 
+int Deliver(bool post, const wchar_t* message, const wchar_t* wParam, const wchar_t* lParam) {
+  const HWND show = FindWindowW(L"TorvaShow", nullptr);
+  if (!show) return 1;
+  const auto id = static_cast<UINT>(Bits(message));
+  if (post) return PostMessageW(show, id, Bits(wParam), static_cast<LPARAM>(Bits(lParam))) ? 0 : 1;
+  SendMessageW(show, id, Bits(wParam), static_cast<LPARAM>(Bits(lParam)));
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -113,5 +128,8 @@ int wmain(int argc, wchar_t** argv) {
   if (action == L"mode" && argc == 4) return ChangeMode(Number(argv[2]), Number(argv[3]));
   if (action == L"popup" && argc == 3) return Popups(Number(argv[2]));
   if (action == L"power" && argc == 3) return Power(argv[2]);
+  if ((action == L"post" || action == L"send") && argc == 5) {
+    return Deliver(action == L"post", argv[2], argv[3], argv[4]);
+  }
   return 2;
 }

@@ -12,6 +12,7 @@
 
 #include "startup/twips.h"
 #include "tests/windows/saver_process.h"
+#include "startup/program_win32.h"
 #include "video/graph_video_player_win32.h"
 
 namespace torva::testing {
@@ -96,7 +97,7 @@ class VideoPlayerTest : public ::testing::Test, public VideoControlEvents {
                            0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
     SetWindowLongPtrW(host, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetForegroundWindow(host);
-    video = std::make_unique<GraphVideoPlayer>(host, *this);
+    video = std::make_unique<GraphVideoPlayer>(program, host, *this);
   }
   ~VideoPlayerTest() override {
     video.reset();
@@ -128,6 +129,7 @@ class VideoPlayerTest : public ::testing::Test, public VideoControlEvents {
     return DefWindowProcW(window, message, wParam, lParam);
   }
 
+  Program program;
   const std::wstring sampleClip = BuildDirectory() + L"\\torva.mpg";
   ProgramDirectory directory;  // outlives the control, which may hold a clip in it open
   HWND host = nullptr;
