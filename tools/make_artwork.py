@@ -1,13 +1,16 @@
 #!/usr/bin/python3
-"""Draws Torva's bitmaps, icon and hand cursor into resources/, byte for byte the same on every run."""
+"""Draws Torva's bitmaps, icon and hand cursor with Pillow and has ImageMagick and icoutils encode them
+into resources/ (or the folder given), byte for byte the same on every run."""
 
 import io
 import math
 import os
-import struct
+import re
+import subprocess
 import sys
+import tempfile
 
-from PIL import Image, ImageDraw, ImageFont, ImageOps
+from PIL import BmpImagePlugin, Image, ImageDraw, ImageFont, ImageOps
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 OUT_DIR = os.path.join(ROOT, "resources")
@@ -408,38 +411,13 @@ def icon_art(fill_stops):
     return small
 
 
-def nearest(palette, c):
-    best, best_d = 0, None
-    for i, p in enumerate(palette):
-        dd = (p[0] - c[0]) ** 2 * 3 + (p[1] - c[1]) ** 2 * 4 + (p[2] - c[2]) ** 2 * 2
-        if best_d is None or dd < best_d:
-            best, best_d = i, dd
-    return best
-
-
-def indexed_16(art):
-    px = list(art.getdata())
-    return [0 if a == 0 else nearest(VGA16, (r, g, b)) for r, g, b, a in px], VGA16
-
-
-def indexed_256(art):
-    px = list(art.getdata())
-    colours = sorted({(r, g, b) for r, g, b, a in px if a})
-    if len(colours) > 255:
-        q = art.convert("RGB").quantize(255, method=Image.MEDIANCUT, dither=Image.NONE)
-        pal = q.getpalette()[:255 * 3]
-        colours = sorted({tuple(pal[i:i + 3]) for i in range(0, len(pal), 3)})
-    # Entry 0 stays black: transparent pixels use it, as Windows expects.
-    palette = [(0, 0, 0)] + [c for c in colours if c != (0, 0, 0)]
-    palette = palette[:256]
-    index = {c: i for i, c in enumerate(palette)}
-    out = []
-    for r, g, b, a in px:
-        if a == 0:
-            out.append(0)
-        else:
-            out.append(index[(r, g, b)] if (r, g, b) in index else nearest(palette, (r, g, b)))
-    return out, palette + [(0, 0, 0)] * (256 - len(palette))
+def in_vga16(art):
+    """The art in the sixteen standard colours, each pixel the nearest of them, transparent where it was."""
+    palette = Image.new("P", (1, 1))
+    palette.putpalette([c for rgb in VGA16 for c in rgb])
+    out = art.convert("RGB").quantize(palette=palette, dither=Image.NONE).convert("RGBA")
+    out.putalpha(art.getchannel("A"))
+    return out
 
 
 # --------------------------------------------------------------------------
@@ -473,131 +451,72 @@ HAND = [
 HOT_SPOT = (5, 0)
 
 
+
+def hand_art():
+    art = Image.new("RGBA", (32, 32), (0, 0, 0, 0))
+    colours = {"X": (0, 0, 0, 255), "o": (255, 255, 255, 255)}
+    for y, row in enumerate(HAND):
+        for x, ch in enumerate(row):
+            if ch in colours:
+                art.putpixel((x, y), colours[ch])
+    return art
+
+
 # --------------------------------------------------------------------------
-# File writers. Pillow cannot write indexed icons with chosen depths or cursors
-# with a hot spot, so the headers are packed here.
+# Encoding. Pillow writes no run-length coded bitmaps, no icons of chosen depths and no cursors
+# with a hot spot; ImageMagick and icoutils do.
 # --------------------------------------------------------------------------
 
-def pack_rows(values, width, height, bpp):
-    """Bottom-up rows of `bpp`-bit values, each row padded to 32 bits."""
-    stride = (width * bpp + 31) // 32 * 4
-    out = bytearray()
-    for y in range(height - 1, -1, -1):
-        row = bytearray(stride)
-        for x in range(width):
-            v = values[y * width + x]
-            bit = x * bpp
-            row[bit // 8] |= v << (8 - bpp - bit % 8)
-        out += row
-    return bytes(out)
-
-
-def rle8_row(row):
-    """One row in BI_RLE8: runs of a repeated index as (count, index), other stretches of at least
-    three indices in absolute mode (0, count, indices, padded to a word)."""
-    out = bytearray()
-    i, n = 0, len(row)
-
-    def run_at(k):
-        r = 1
-        while k + r < n and r < 255 and row[k + r] == row[k]:
-            r += 1
-        return r
-
-    while i < n:
-        r = run_at(i)
-        if r >= 2:
-            out += bytes((r, row[i]))
-            i += r
-            continue
-        j = i
-        while j < n and j - i < 255 and (j == i or run_at(j) < 3):
-            j += 1
-        literal = row[i:j]
-        if len(literal) < 3:
-            for v in literal:
-                out += bytes((1, v))
-        else:
-            out += bytes((0, len(literal))) + bytes(literal) + bytes(len(literal) % 2)
-        i = j
-    return out
+def run_tool(args, data=None):
+    try:
+        return subprocess.run(args, input=data, stdout=subprocess.PIPE, check=True).stdout
+    except FileNotFoundError:
+        sys.exit(f"make_artwork: {args[0]} is missing; tools/setup.sh installs it")
 
 
 def bmp_rle8(img):
     """A 256-colour bitmap, run-length encoded: the pictures are mostly black, and their few thousand
     colours quantise to 256 without visible loss (no dithering, which would defeat the runs)."""
-    w, h = img.size
     q = img.convert("RGB").quantize(256, method=Image.MAXCOVERAGE, dither=Image.NONE, kmeans=5)
-    palette = q.getpalette()[:256 * 3]
-    palette += [0] * (256 * 3 - len(palette))
-    indices = q.tobytes()
-    rows = bytearray()
-    for y in range(h - 1, -1, -1):
-        rows += rle8_row(indices[y * w:(y + 1) * w]) + bytes((0, 0))
-    rows[-2:] = bytes((0, 1))  # the last end of line becomes the end of the bitmap
-    colours = b"".join(struct.pack("<BBBB", palette[i + 2], palette[i + 1], palette[i], 0)
-                       for i in range(0, 256 * 3, 3))
-    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 1, len(rows), 2835, 2835, 256, 0)
-    offset = 14 + len(info) + len(colours)
-    head = struct.pack("<2sIHHI", b"BM", offset + len(rows), 0, 0, offset)
-    encoded = head + info + colours + bytes(rows)
-    decoded = Image.open(io.BytesIO(encoded)).convert("RGB")
-    assert decoded.tobytes() == q.convert("RGB").tobytes(), "the run-length coding must be lossless"
+    png = io.BytesIO()
+    q.save(png, "PNG")
+    encoded = run_tool(["convert", "png:-", "-compress", "RLE", "BMP3:-"], png.getvalue())
+    decoded = Image.open(io.BytesIO(encoded))
+    assert decoded.info["compression"] == BmpImagePlugin.BmpImageFile.RLE8, "not run-length coded"
+    assert decoded.convert("RGB").tobytes() == q.convert("RGB").tobytes(), "the coding must be lossless"
     return encoded
 
 
-def dib_with_mask(indices, mask, palette, bpp, n=32):
-    """One icon/cursor image: header (double height), palette, XOR bits, AND bits."""
-    xor = pack_rows(indices, n, n, bpp)
-    andm = pack_rows(mask, n, n, 1)
-    info = struct.pack("<IiiHHIIiiII", 40, n, n * 2, 1, bpp, 0, len(xor) + len(andm), 0, 0, 0, 0)
-    pal = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in palette)
-    assert len(palette) == 1 << bpp
-    return info + pal + xor + andm
-
-
-def icon_dir(kind, entries):
-    """entries: (width, colour count, field a, field b, image bytes); a/b are planes/bit count
-    for icons and the hot spot for cursors."""
-    out = struct.pack("<HHH", 0, kind, len(entries))
-    offset = 6 + 16 * len(entries)
-    body = b""
-    for n, colours, a, b, data in entries:
-        out += struct.pack("<BBBBHHII", n, n, colours, 0, a, b, len(data), offset + len(body))
-        body += data
-    return out + body
+def icotool_create(depths_and_art, *options):
+    """An icon or cursor holding each picture at its bit depth. icotool takes a depth as the least
+    it may use and goes deeper for a picture with too many colours, so the result is checked."""
+    with tempfile.TemporaryDirectory() as tmp:
+        args = ["icotool", "--create", *options]
+        for i, (depth, art) in enumerate(depths_and_art):
+            path = os.path.join(tmp, f"{i}.png")
+            art.save(path)
+            args += [f"--bit-depth={depth}", path]
+        data = run_tool(args)
+    listing = run_tool(["icotool", "--list", "-"], data).decode()
+    assert re.findall(r"--bit-depth=(\d+)", listing) == [str(d) for d, _ in depths_and_art], listing
+    return data
 
 
 def icon_file():
     # Sixteen colours have no orange, so the small-palette image gets a plain red T.
-    art4 = icon_art([(255, 0, 0), (255, 0, 0)])
-    art8 = icon_art([(255, 200, 0), (255, 40, 0), (220, 0, 0)])
-    assert art4.getchannel("A").tobytes() == art8.getchannel("A").tobytes()
-    mask = [1 if a == 0 else 0 for a in art8.getchannel("A").getdata()]
-    i4, p4 = indexed_16(art4)
-    i8, p8 = indexed_256(art8)
-    return icon_dir(1, [
-        (32, 16, 1, 4, dib_with_mask(i4, mask, p4, 4)),
-        (32, 0, 1, 8, dib_with_mask(i8, mask, p8, 8)),
-    ])
+    return icotool_create([(4, in_vga16(icon_art([(255, 0, 0), (255, 0, 0)]))),
+                           (8, icon_art([(255, 200, 0), (255, 40, 0), (220, 0, 0)]))])
 
 
 def cursor_file():
-    n = 32
-    xor = [0] * (n * n)
-    andm = [1] * (n * n)
-    for y, row in enumerate(HAND):
-        for x, ch in enumerate(row):
-            if ch != ".":
-                andm[y * n + x] = 0
-                xor[y * n + x] = 1 if ch == "o" else 0
     assert HAND[HOT_SPOT[1]][HOT_SPOT[0]] == "X", "hot spot must be on the fingertip"
-    return icon_dir(2, [(n, 2, HOT_SPOT[0], HOT_SPOT[1],
-                         dib_with_mask(xor, andm, [(0, 0, 0), (255, 255, 255)], 1))])
+    return icotool_create([(1, hand_art())], "--cursor",
+                          f"--hotspot-x={HOT_SPOT[0]}", f"--hotspot-y={HOT_SPOT[1]}")
 
 
 def main():
-    os.makedirs(OUT_DIR, exist_ok=True)
+    out_dir = sys.argv[1] if len(sys.argv) > 1 else OUT_DIR
+    os.makedirs(out_dir, exist_ok=True)
     outputs = {
         "logo.bmp": bmp_rle8(logo()),
         "config_logo.bmp": bmp_rle8(config_logo()),
@@ -606,10 +525,10 @@ def main():
         "hand.cur": cursor_file(),
     }
     for name, data in outputs.items():
-        path = os.path.join(OUT_DIR, name)
+        path = os.path.join(out_dir, name)
         with open(path, "wb") as fh:
             fh.write(data)
-        print(f"{os.path.relpath(path, ROOT)}: {len(data)} bytes")
+        print(f"{os.path.relpath(path)}: {len(data)} bytes")
     return 0
 
 
