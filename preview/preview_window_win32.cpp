@@ -20,7 +20,7 @@ WindowHandle ToHandle(HWND window) { return reinterpret_cast<WindowHandle>(windo
 
 class PreviewWindow : public BaseWindow<PreviewWindow> {
  public:
-  explicit PreviewWindow(Program& program) : BaseWindow(program) {}
+  PreviewWindow(Program& program, HWND host) : BaseWindow(program), host_(host) {}
   ~PreviewWindow() {
     if (picture_) DeleteObject(picture_);
   }
@@ -51,9 +51,9 @@ class PreviewWindow : public BaseWindow<PreviewWindow> {
 
  private:
   void OnDestroy() {
-    // A window being destroyed is hidden first, with the pane around it; the same message posted
-    // by another program to a preview on screen is no end.
-    if (!IsWindowVisible(hwnd())) program().End(0);
+    // A pane being destroyed is hidden first, and a host that exits takes its pane with it; the
+    // same message posted by another program to a preview on screen is no end.
+    if (!IsWindowVisible(hwnd()) || !IsWindow(host_)) program().End(0);
   }
 
   void OnPaint() {
@@ -65,6 +65,7 @@ class PreviewWindow : public BaseWindow<PreviewWindow> {
     EndPaint(hwnd(), &paint);
   }
 
+  HWND host_;
   HBITMAP picture_ = nullptr;
 };
 
@@ -108,11 +109,12 @@ class Win32PreviewPlatform final : public PreviewPlatform {
 }  // namespace
 
 void RunPreview(Program& program, std::int32_t host) {
-  PreviewWindow window(program);
-  Win32PreviewPlatform platform(program, window);
   // Widened with its sign: 64-bit Windows keeps window handles to 32 significant bits.
   // https://learn.microsoft.com/windows/win32/winprog64/interprocess-communication
-  EmbedPreview(platform, static_cast<WindowHandle>(host));
+  const auto pane = static_cast<WindowHandle>(host);
+  PreviewWindow window(program, ToHwnd(pane));
+  Win32PreviewPlatform platform(program, window);
+  EmbedPreview(platform, pane);
   program.RunMessageLoop();
 }
 

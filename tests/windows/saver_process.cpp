@@ -2,6 +2,8 @@
 #include "tests/windows/saver_process.h"
 
 #include <gtest/gtest.h>
+#include <knownfolders.h>
+#include <shlobj.h>
 
 namespace torva::testing {
 namespace {
@@ -41,6 +43,22 @@ void DeleteFilesIn(const std::wstring& directory) {
   FindClose(search);
 }
 
+// The user's application data folder as the saver finds it: the system's, not one a test could
+// hand it.
+std::wstring RoamingAppData() {
+  PWSTR path = nullptr;
+  std::wstring folder;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &path))) folder = path;
+  CoTaskMemFree(path);
+  return folder;
+}
+
+void RemoveUserFolder(const std::wstring& userData) {
+  const std::wstring userFolder = userData + L"\\Torva";
+  DeleteFilesIn(userFolder);
+  RemoveDirectoryW(userFolder.c_str());
+}
+
 std::wstring ModuleDirectory() {
   wchar_t path[MAX_PATH * 4] = {};
   GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
@@ -59,9 +77,10 @@ ProgramDirectory::ProgramDirectory() {
     path_ = std::wstring(temp) + L"torva-test-" + std::to_wstring(attempt);
     if (CreateDirectoryW(path_.c_str(), nullptr)) break;
   }
-  // Beside the program, but a directory: FileNames() does not list it.
-  userData_ = path_ + L"\\AppData";
-  CreateDirectoryW(userData_.c_str(), nullptr);
+  // No test may see a settings file of the user's own that another test, or a run of the real
+  // program, left there; the tests run one at a time.
+  userData_ = RoamingAppData();
+  RemoveUserFolder(userData_);
   const std::wstring saver = BuildDirectory() + L"\\torva.scr";
   if (!CopyFileW(saver.c_str(), File(L"torva.scr").c_str(), FALSE)) {
     ADD_FAILURE() << "cannot copy torva.scr from the build directory";
@@ -69,10 +88,7 @@ ProgramDirectory::ProgramDirectory() {
 }
 
 ProgramDirectory::~ProgramDirectory() {
-  const std::wstring userFolder = userData_ + L"\\Torva";
-  DeleteFilesIn(userFolder);
-  RemoveDirectoryW(userFolder.c_str());
-  RemoveDirectoryW(userData_.c_str());
+  RemoveUserFolder(userData_);
   DeleteFilesIn(path_);
   RemoveDirectoryW(path_.c_str());
 }
@@ -113,9 +129,6 @@ std::vector<std::wstring> ProgramDirectory::FileNames() const {
 
 SaverProcess::SaverProcess(const ProgramDirectory& directory, const std::wstring& arguments) {
   std::wstring commandLine = L"\"" + directory.File(L"torva.scr") + L"\" " + arguments;
-  // Inherited by the saver: it looks for a settings file of the user's own there, and no test may
-  // see one that another test, or a run of the real program, left in the prefix's own folder.
-  SetEnvironmentVariableW(L"APPDATA", directory.UserData().c_str());
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,

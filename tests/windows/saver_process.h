@@ -22,8 +22,8 @@ inline constexpr char kSoundOff[] = "Sound Config file for torva screensaver\r\n
 // The directory holding the built torva.scr, torva.txt and torva.mpg (where the tests run from).
 std::wstring BuildDirectory();
 
-// A fresh temporary directory with a copy of torva.scr and none of its files, and an empty
-// application data folder for the user the saver runs as; removed afterwards.
+// A fresh temporary directory with a copy of torva.scr and none of its files, and no settings file
+// of the user's own in their application data folder; removed afterwards.
 class ProgramDirectory {
  public:
   ProgramDirectory();
@@ -39,7 +39,7 @@ class ProgramDirectory {
   void CopyFromBuild(const std::wstring& name) const;
   std::vector<std::wstring> FileNames() const;
 
-  // The folder the saver is told is the user's application data, and a file of theirs in it.
+  // The user's application data folder, and a file of theirs in it.
   const std::wstring& UserData() const { return userData_; }
   std::wstring UserFile(const std::wstring& name) const { return userData_ + L"\\Torva\\" + name; }
   void WriteUserFile(const std::wstring& name, const std::string& bytes) const;
