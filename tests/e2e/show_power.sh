@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The show rests while the display is off: its CPU all but nothing, no stream at the sound server
-# with sound on, and the clip back over the whole screen once the display is on again; a sleep and
-# wake bring the clip back too. Wine sends no power notifications, so torva_desktop_events delivers
-# them as the system does.
+# with sound on, and the clip back over the whole screen once the display is on again; after a sleep
+# it rests on until a person's wake brings the clip back. Wine sends no power notifications, so
+# torva_desktop_events delivers them as the system does.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 pactl info >/dev/null 2>&1 || e2e_skip "no sound server in $XDG_RUNTIME_DIR"
@@ -50,13 +50,21 @@ for sound in 0 1; do
   e2e_end_with_keys "$dir"
 done
 
-# Asleep and awake again: the clip plays at once.
-dir=$(e2e_program_dir 0)
+# Asleep, then woken by a wake timer with nobody there: the show rests on, at no CPU and with no
+# stream, until a person's wake brings the clip back at once.
+dir=$(e2e_program_dir 1)
 e2e_start "$dir"
 t0=$(e2e_wait_window Form1 30)
+saver=$(e2e_saver_process "$dir")
 e2e_sleep_until "$t0" 3
 power suspend
-sleep 2
+power resume-unattended
+sleep 1
+woken_share=$(e2e_cpu_share "$saver" 5)
+woken_streams=$(pactl list short sink-inputs | wc -l)
+e2e_note "woken with nobody there: $(e2e_percent "$woken_share") % of a core, $woken_streams stream(s)"
+[ "$woken_share" -lt 50 ] || e2e_fail "an unattended wake keeps $(e2e_percent "$woken_share") % of a core busy"
+[ "$woken_streams" = 0 ] || e2e_fail "an unattended wake opened $woken_streams stream(s) at the sound server"
 power resume
 sleep 2
 check_playing power-resumed
