@@ -1,4 +1,4 @@
-// The show's start, cycle and activity watch.
+// The show's phases, its rest and its activity watch.
 #include "show/saver_show.h"
 
 #include <utility>
@@ -7,6 +7,8 @@
 
 namespace torva {
 namespace {
+
+using std::chrono::milliseconds;
 
 constexpr int kKeyDownsToEnd = 2;
 constexpr int kMouseEventsToEnd = 3;
@@ -22,122 +24,97 @@ DisplayPower DisplayPowerFromState(unsigned long state) {
 SaverShow::SaverShow(const ShowParts& parts, ScreenSize screen, std::wstring clipPath)
     : parts_(parts), screen_(screen), clipPath_(std::move(clipPath)) {}
 
-void SaverShow::OnLoad(ScreenPoint pointer) {
+void SaverShow::Start(ScreenPoint pointer, milliseconds now) {
   lastPointer_ = pointer;
   // A broken settings file ends the program here, before the video or the window appears.
-  const bool soundOn = parts_.program.ReadSoundSetting();
-  parts_.video.SetMute(!soundOn);
+  parts_.video.SetSound(parts_.program.ReadSoundSetting());
   parts_.video.Move(0, 0, screen_.width, screen_.height);
-  parts_.video.SetDeviceType(kMpegVideoDevice);
-  parts_.video.SetFileName(clipPath_);
-  parts_.video.SetCommand(kPlayCommand);
+  parts_.video.SetClip(clipPath_);
+  parts_.video.Play();
   parts_.program.LetPendingEventsRun();
   parts_.video.SetVisible(true);
-  loopCount_ = 0;
-  parts_.timers.SetInterval(TimerId::Timer_loop, kTimerLoopInterval);
-  parts_.timers.SetEnabled(TimerId::Timer_loop, true);
+  EndPhaseAfter(kVideoPhaseLength, now);
 }
 
-void SaverShow::OnTimer(TimerId timer) {
-  switch (timer) {
-    case TimerId::Timer_loop: OnTimerLoop(); break;
-    case TimerId::Timer1: OnTimer1(); break;
-    case TimerId::Timer2: OnTimer2(); break;
+void SaverShow::OnTimer(milliseconds now) {
+  if (!phaseEnd_) return;
+  if (now < *phaseEnd_) {
+    // Early, or a tick of a timer since started again: the phase runs its whole length.
+    parts_.timer.Start(*phaseEnd_ - now);
+    return;
   }
-}
-
-void SaverShow::OnTimerLoop() {
-  parts_.timers.SetEnabled(TimerId::Timer_loop, false);
-  ++loopCount_;
-  if (loopCount_ == kTicksPerVideoPhase) {
-    parts_.timers.SetInterval(TimerId::Timer1, kTimer1Interval);
-    parts_.timers.SetEnabled(TimerId::Timer1, true);
+  if (phase_ == Phase::Video) {
+    SwitchToLogo(now);
   } else {
-    parts_.timers.SetEnabled(TimerId::Timer_loop, true);
+    SwitchToVideo(now);
   }
 }
 
-void SaverShow::OnTimer1() {
-  parts_.video.SetVisible(false);
-  parts_.video.SetCommand(kStopCommand);
-  parts_.timers.SetEnabled(TimerId::Timer1, false);
-  parts_.logo.SetVisible(true);
-  logoShown_ = true;
-  logoPhase_ = true;
-  CentreLogo();
-  // Enabled while its interval may still be 0: it starts counting when the interval is set.
-  parts_.timers.SetEnabled(TimerId::Timer2, true);
-  parts_.timers.SetInterval(TimerId::Timer2, kTimer2Interval);
-}
-
-void SaverShow::OnTimer2() {
-  parts_.timers.SetEnabled(TimerId::Timer2, false);
-  logoPhase_ = false;
-  StartVideoPhase();
-}
-
-void SaverShow::StartVideoPhase() {
-  parts_.video.SetCommand(kPlayCommand);
+void SaverShow::SwitchToVideo(milliseconds now) {
+  phase_ = Phase::Video;
+  parts_.video.Play();
   // The logo stays visible underneath: the video covers the whole screen above it.
   parts_.video.SetVisible(true);
-  loopCount_ = 0;
-  parts_.timers.SetEnabled(TimerId::Timer_loop, true);
+  EndPhaseAfter(kVideoPhaseLength, now);
 }
 
-void SaverShow::OnDisplayPower(DisplayPower power) {
-  const bool wasResting = Resting();
+void SaverShow::SwitchToLogo(milliseconds now) {
+  phase_ = Phase::Logo;
+  parts_.video.SetVisible(false);
+  parts_.video.Stop();
+  parts_.logo.SetVisible(true);
+  logoShown_ = true;
+  CentreLogo();
+  EndPhaseAfter(kLogoPhaseLength, now);
+}
+
+void SaverShow::EndPhaseAfter(milliseconds length, milliseconds now) {
+  phaseEnd_ = now + length;
+  parts_.timer.Start(length);
+}
+
+void SaverShow::StopPhase() {
+  phaseEnd_.reset();
+  parts_.timer.Cancel();
+}
+
+void SaverShow::OnDisplayPower(DisplayPower power, milliseconds now) {
+  const bool wasResting = resting();
   displayOff_ = power == DisplayPower::Off;
   // A display that comes on has somebody in front of it, also after a wake with nobody there.
   if (!displayOff_) asleep_ = false;
-  FollowRest(wasResting);
+  FollowRest(wasResting, now);
 }
 
 void SaverShow::OnSuspend() {
-  const bool wasResting = Resting();
+  const bool wasResting = resting();
   asleep_ = true;
-  FollowRest(wasResting);
+  FollowRest(wasResting, {});
 }
 
-void SaverShow::OnWake(bool personPresent) {
-  const bool wasResting = Resting();
+void SaverShow::OnWake(bool personPresent, milliseconds now) {
+  const bool wasResting = resting();
   asleep_ = !personPresent;
-  FollowRest(wasResting);
+  FollowRest(wasResting, now);
+}
+
+void SaverShow::FollowRest(bool wasResting, milliseconds now) {
+  if (resting() == wasResting) return;
+  if (resting()) {
+    // The phase stops rather than running on in the dark: it would wake the computer for nobody,
+    // and a phase taken up in its middle would start the clip out of step with it.
+    StopPhase();
+    parts_.video.Rest();
+  } else if (phase_ == Phase::Logo) {
+    EndPhaseAfter(kLogoPhaseLength, now);
+  } else {
+    SwitchToVideo(now);
+  }
 }
 
 void SaverShow::StopForReport() {
-  StopTimers();
-  parts_.video.SetCommand(kStopCommand);
-}
-
-void SaverShow::FollowRest(bool wasResting) {
-  if (Resting() == wasResting) return;
-  if (Resting()) {
-    Rest();
-  } else {
-    StartPhaseAfresh();
-  }
-}
-
-void SaverShow::Rest() {
-  // The rhythm stops rather than running on in the dark: it would wake the computer each second
-  // for nobody, and a phase taken up in its middle would start the clip out of step with it.
-  StopTimers();
-  parts_.video.Rest();
-}
-
-void SaverShow::StartPhaseAfresh() {
-  StopTimers();
-  if (logoPhase_) {
-    parts_.timers.SetEnabled(TimerId::Timer2, true);
-  } else {
-    StartVideoPhase();
-  }
-}
-
-void SaverShow::StopTimers() {
-  for (const TimerId timer : {TimerId::Timer_loop, TimerId::Timer1, TimerId::Timer2}) {
-    parts_.timers.SetEnabled(timer, false);
-  }
+  StopPhase();
+  parts_.video.Stop();
 }
 
 void SaverShow::CentreLogo() {
@@ -164,9 +141,8 @@ void SaverShow::OnVideoMouseMove(ScreenPoint where) {
 
 void SaverShow::OnLogoClick() {
   parts_.video.SetVisible(false);
-  parts_.video.SetCommand(kStopCommand);
-  parts_.timers.SetEnabled(TimerId::Timer1, false);
-  parts_.timers.SetEnabled(TimerId::Timer2, false);
+  parts_.video.Stop();
+  StopPhase();
   parts_.shell.OpenWebAddress(kProductWebAddress);
   // Gives the shell's hand-off the messages it may still need before the process goes.
   parts_.program.LetPendingEventsRun();

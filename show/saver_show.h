@@ -1,16 +1,22 @@
-// What the full-screen show does (frmSS): its start, the video/logo cycle and the end on user
-// activity, decided here and carried out by the window through the narrow interfaces below.
+// What the full-screen show does: a video phase and a logo phase in turn, at rest while nobody can
+// see it, ended by user activity. Decided here and carried out by the window through the narrow
+// interfaces below.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
-#include "show/show_timers.h"
 #include "video/video_control.h"
 
 namespace torva {
 
-// The logo picture (Image1). Positions and sizes in twips.
+// The clip runs this long from its start, then the logo shows this long on black, in turn.
+inline constexpr std::chrono::milliseconds kVideoPhaseLength{42'000};
+inline constexpr std::chrono::milliseconds kLogoPhaseLength{5'000};
+
+// The logo picture, on black. Positions and sizes in twips.
 class Logo {
  public:
   virtual ~Logo() = default;
@@ -18,6 +24,15 @@ class Logo {
   virtual void Move(float left, float top) = 0;
   virtual float Width() const = 0;
   virtual float Height() const = 0;
+};
+
+// One timer for the end of the current phase.
+class PhaseTimer {
+ public:
+  virtual ~PhaseTimer() = default;
+  // OnTimer comes once, `delay` from now, unless cancelled or started again first.
+  virtual void Start(std::chrono::milliseconds delay) = 0;
+  virtual void Cancel() = 0;
 };
 
 class Shell {
@@ -40,9 +55,9 @@ class ProgramControl {
 };
 
 struct ShowParts {
-  VideoControl& video;  // FXVid1
-  Logo& logo;           // Image1
-  Timers& timers;
+  VideoControl& video;
+  Logo& logo;
+  PhaseTimer& timer;
   Shell& shell;
   ProgramControl& program;
 };
@@ -60,14 +75,19 @@ struct ScreenSize {
   float height = 0;
 };
 
+// Times (`now`) are readings of any steady clock.
 class SaverShow {
  public:
+  enum class Phase { Video, Logo };
+
   // `clipPath` is the clip beside the program.
   SaverShow(const ShowParts& parts, ScreenSize screen, std::wstring clipPath);
 
-  // Reads the setting and starts the video; `pointer` is where the mouse pointer is now.
-  void OnLoad(ScreenPoint pointer);
-  void OnTimer(TimerId timer);
+  // Reads the setting and starts the first video phase; `pointer` is where the mouse pointer is.
+  void Start(ScreenPoint pointer, std::chrono::milliseconds now);
+  // The phase timer went off; a tick that was on its way when the timer was stopped or started
+  // again is told apart by the time.
+  void OnTimer(std::chrono::milliseconds now);
 
   // Activity: each kind counts on its own and ends the show at its own threshold.
   void OnKeyDown();
@@ -87,29 +107,25 @@ class SaverShow {
   // sleeps, the show rests: no timer runs, and the clip stops and lets go of the sound device. Once
   // a person can see it again, the phase it rested in starts afresh, once: the clip from its start
   // for a whole video phase, or the logo for its whole time. Activity counts throughout, as ever.
-  void OnDisplayPower(DisplayPower power);
+  void OnDisplayPower(DisplayPower power, std::chrono::milliseconds now);
   void OnSuspend();
   // The computer woke. A wake timer or maintenance wakes it with nobody there and the display
   // staying off: the show rests on (also without a suspend before it, whatever the sleep did to
   // the clip) until a person's wake, or the display coming on, says somebody is there.
-  void OnWake(bool personPresent);
+  void OnWake(bool personPresent, std::chrono::milliseconds now);
 
-  // A run-time error is being reported: the rhythm and the clip stop behind the report.
+  // A run-time error is being reported: the phase and the clip stop behind the report.
   void StopForReport();
 
-  std::int16_t loopCount() const { return loopCount_; }
+  Phase phase() const { return phase_; }
+  bool resting() const { return displayOff_ || asleep_; }
 
  private:
-  void OnTimerLoop();
-  void OnTimer1();
-  void OnTimer2();
-  void StartVideoPhase();
-  bool Resting() const { return displayOff_ || asleep_; }
-  // Rests or takes the phase up again when `Resting()` changed from `wasResting`.
-  void FollowRest(bool wasResting);
-  void Rest();
-  void StartPhaseAfresh();
-  void StopTimers();
+  void SwitchToVideo(std::chrono::milliseconds now);
+  void SwitchToLogo(std::chrono::milliseconds now);
+  void EndPhaseAfter(std::chrono::milliseconds length, std::chrono::milliseconds now);
+  void StopPhase();
+  void FollowRest(bool wasResting, std::chrono::milliseconds now);
   void CentreLogo();
   void Count(std::int16_t& counter, int threshold);
   // Whether the pointer has really moved since it was last seen.
@@ -119,9 +135,9 @@ class SaverShow {
   ScreenSize screen_;
   std::wstring clipPath_;
 
-  std::int16_t loopCount_ = 0;  // LoopCount: ticks of the current video phase
-  bool logoShown_ = false;      // once shown, the logo stays, under the video in its phases
-  bool logoPhase_ = false;      // from the switch to the logo until the video's return
+  Phase phase_ = Phase::Video;
+  std::optional<std::chrono::milliseconds> phaseEnd_;  // none while the show rests or is stopped
+  bool logoShown_ = false;                // once shown, the logo stays, under the video in its phases
   bool displayOff_ = false;
   bool asleep_ = false;  // from a sleep until a person is known to be there
 

@@ -1,5 +1,5 @@
-// frmSS, the saver window: a black full-screen window holding the video and the logo, carrying out
-// what the show decides and passing it every timer tick and input event.
+// The saver window: a black full-screen window holding the video and the logo, carrying out what
+// the show decides and passing it its phase timer and every input event.
 #include "show/saver_window_win32.h"
 
 #include <windows.h>
@@ -16,7 +16,6 @@
 #include "show/logo_window_win32.h"
 #include "show/saver_show.h"
 #include "show/show_screens.h"
-#include "show/show_timers.h"
 #include "startup/base_window_win32.h"
 #include "startup/program_directory_win32.h"
 #include "startup/program_win32.h"
@@ -35,28 +34,24 @@ constexpr wchar_t kCaption[] = L"Form1";
 constexpr wchar_t kShowMutex[] = L"Local\\TorvaShowRunning";
 constexpr wchar_t kClipFileName[] = L"torva.mpg";
 
-// Where Image1 waits, hidden, until the first switch to the logo.
+// Where the logo waits, hidden, until the first switch to it.
 constexpr float kLogoStartLeft = 2820;
 constexpr float kLogoStartTop = 2880;
 
-UINT_PTR NativeTimerId(TimerId timer) { return static_cast<UINT_PTR>(timer) + 1; }
+constexpr UINT_PTR kPhaseTimerId = 1;
 
-std::optional<TimerId> TimerFromNative(WPARAM id) {
-  for (const TimerId timer : {TimerId::Timer_loop, TimerId::Timer1, TimerId::Timer2}) {
-    if (NativeTimerId(timer) == id) return timer;
-  }
-  return std::nullopt;
-}
+std::chrono::milliseconds Now() { return std::chrono::milliseconds(GetTickCount64()); }
 
-// The window's own timers: SetTimer with an id already running starts its interval over.
+// The window's timer for the end of the phase, one-shot: SetTimer with the id already running
+// starts its interval over, and the window stops it at its first tick.
 // https://learn.microsoft.com/windows/win32/api/winuser/nf-winuser-settimer
-class WindowTimerDriver final : public TimerDriver {
+class WindowPhaseTimer final : public PhaseTimer {
  public:
-  explicit WindowTimerDriver(HWND window) : window_(window) {}
-  void Start(TimerId timer, std::chrono::milliseconds interval) override {
-    SetTimer(window_, NativeTimerId(timer), static_cast<UINT>(interval.count()), nullptr);
+  explicit WindowPhaseTimer(HWND window) : window_(window) {}
+  void Start(std::chrono::milliseconds delay) override {
+    SetTimer(window_, kPhaseTimerId, static_cast<UINT>(delay.count()), nullptr);
   }
-  void Stop(TimerId timer) override { KillTimer(window_, NativeTimerId(timer)); }
+  void Cancel() override { KillTimer(window_, kPhaseTimerId); }
 
  private:
   HWND window_;
@@ -192,15 +187,16 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
     video_ = std::make_unique<GraphVideoPlayer>(program(), hwnd(), *this);
     logo_ = std::make_unique<LogoWindow>(program(), hwnd(), kLogoStartLeft, kLogoStartTop,
                                          [this] { OnLogoClick(); });
-    timerDriver_ = std::make_unique<WindowTimerDriver>(hwnd());
-    timers_ = std::make_unique<ShowTimers>(*timerDriver_);
-    show_ = std::make_unique<SaverShow>(ShowParts{*video_, *logo_, *timers_, *this, *this}, screen,
+    timer_ = std::make_unique<WindowPhaseTimer>(hwnd());
+    show_ = std::make_unique<SaverShow>(ShowParts{*video_, *logo_, *timer_, *this, *this}, screen,
                                         ProgramFile(kClipFileName));
 
     program().StopForReportsWith([this] { show_->StopForReport(); });
 
-    OnLoad();
+    show_->Start(PointerNow(), Now());
     powerNotifications_ = std::make_unique<DisplayPowerNotifications>(hwnd());
+    // A handler that failed while the load let pending events run was reported; the program ends.
+    if (program().Ended()) return;
 
     ShowWindow(hwnd(), SW_SHOW);
     screens_->Show();
@@ -212,7 +208,7 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
     if (!show_) return DefaultHandling(message, wParam, lParam);  // still being built
     switch (message) {
       case WM_TIMER:
-        if (const auto timer = TimerFromNative(wParam)) OnTimer(*timer);
+        if (wParam == kPhaseTimerId) OnPhaseTimer();
         return 0;
       // Key presses that reach the video control come here too: it passes them on.
       case WM_KEYDOWN:
@@ -277,11 +273,9 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
   void End() override { program().End(0); }
 
  private:
-  void OnLoad() { show_->OnLoad(PointerNow()); }
-
-  void OnTimer(TimerId timer) {
-    // A tick queued before its timer was disabled comes too late to count.
-    if (timers_->Fires(timer)) show_->OnTimer(timer);
+  void OnPhaseTimer() {
+    timer_->Cancel();  // one-shot
+    show_->OnTimer(Now());
   }
 
   void OnKeyDown() { show_->OnKeyDown(); }
@@ -294,21 +288,20 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
   void OnPowerBroadcast(WPARAM event, LPARAM data) {
     switch (event) {
       case PBT_POWERSETTINGCHANGE:
-        if (const auto state = DisplayStateAt(data)) show_->OnDisplayPower(DisplayPowerFromState(*state));
+        if (const auto state = DisplayStateAt(data)) show_->OnDisplayPower(DisplayPowerFromState(*state), Now());
         break;
       case PBT_APMSUSPEND: show_->OnSuspend(); break;
       // Sent on every wake; a person's wake sends PBT_APMRESUMESUSPEND after it.
-      case PBT_APMRESUMEAUTOMATIC: show_->OnWake(false); break;
-      case PBT_APMRESUMESUSPEND: show_->OnWake(true); break;
+      case PBT_APMRESUMEAUTOMATIC: show_->OnWake(false, Now()); break;
+      case PBT_APMRESUMESUSPEND: show_->OnWake(true, Now()); break;
     }
   }
 
   std::unique_ptr<MonitorDesktop> desktop_;
   std::unique_ptr<ShowScreens> screens_;  // the show window and the blanks over the monitors
-  std::unique_ptr<GraphVideoPlayer> video_;  // FXVid1
-  std::unique_ptr<LogoWindow> logo_;       // Image1
-  std::unique_ptr<WindowTimerDriver> timerDriver_;
-  std::unique_ptr<ShowTimers> timers_;
+  std::unique_ptr<GraphVideoPlayer> video_;
+  std::unique_ptr<LogoWindow> logo_;
+  std::unique_ptr<WindowPhaseTimer> timer_;
   std::unique_ptr<SaverShow> show_;
   std::unique_ptr<DisplayPowerNotifications> powerNotifications_;
 };

@@ -1,13 +1,11 @@
-// Recording fakes of what the show drives, and a simulated clock that fires its timers, so tests
-// can follow the show through minutes of phases in no time and read back every call it made.
+// Fakes of what the show drives, each keeping the state the platform would (a stopped clip does not
+// play, a cancelled timer does not go off), and a simulated clock, so tests can follow the show
+// through hours of phases in no time and look at what the user would see.
 #pragma once
 
 #include <chrono>
-#include <map>
 #include <optional>
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include "show/saver_show.h"
 #include "startup/runtime_error.h"
@@ -16,71 +14,39 @@ namespace torva::testing {
 
 using std::chrono::milliseconds;
 
-inline const char* NameOf(TimerId timer) {
-  constexpr const char* kNames[] = {"Timer_loop", "Timer1", "Timer2"};
-  return kNames[static_cast<int>(timer)];
-}
-
-inline std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
-// Every call of every fake, in order, as readable text.
-class CallLog {
- public:
-  template <class... Parts>
-  void Add(const Parts&... parts) {
-    std::ostringstream line;
-    line << std::boolalpha;
-    (line << ... << parts);
-    calls_.push_back(line.str());
-  }
-  const std::vector<std::string>& calls() const { return calls_; }
-  void Clear() { calls_.clear(); }
-
- private:
-  std::vector<std::string> calls_;
-};
-
 class FakeVideo final : public VideoControl {
  public:
-  explicit FakeVideo(CallLog& log) : log_(log) {}
-  void SetMute(bool mute) override { log_.Add("video.SetMute(", mute, ")"); }
-  void SetDeviceType(const std::wstring& type) override { log_.Add("video.SetDeviceType(", Narrow(type), ")"); }
-  void SetFileName(const std::wstring& path) override { log_.Add("video.SetFileName(", Narrow(path), ")"); }
-  void SetCommand(int command) override {
-    log_.Add("video.SetCommand(", command, ")");
-    playing = command == kPlayCommand;
+  void SetSound(bool on) override { sound = on; }
+  void SetClip(const std::wstring& path) override { clip = path; }
+  void Play() override {
+    playing = true;
     resting = false;
+    ++plays;
   }
-  void SetVisible(bool isVisible) override {
-    log_.Add("video.SetVisible(", isVisible, ")");
-    visible = isVisible;
-  }
-  void Move(float left, float top, float width, float height) override {
-    log_.Add("video.Move(", left, ",", top, ",", width, ",", height, ")");
-  }
+  void Stop() override { playing = false; }
   void Rest() override {
-    log_.Add("video.Rest");
     playing = false;
     resting = true;
   }
+  void SetVisible(bool isVisible) override { visible = isVisible; }
+  void Move(float, float, float newWidth, float newHeight) override {
+    width = newWidth;
+    height = newHeight;
+  }
 
-  bool visible = false;
+  std::optional<bool> sound;
+  std::wstring clip;
   bool playing = false;
   bool resting = false;
-
- private:
-  CallLog& log_;
+  bool visible = false;
+  int plays = 0;
+  float width = 0, height = 0;
 };
 
 class FakeLogo final : public Logo {
  public:
-  explicit FakeLogo(CallLog& log) : log_(log) {}
-  void SetVisible(bool isVisible) override {
-    log_.Add("logo.SetVisible(", isVisible, ")");
-    visible = isVisible;
-  }
+  void SetVisible(bool isVisible) override { visible = isVisible; }
   void Move(float newLeft, float newTop) override {
-    log_.Add("logo.Move(", newLeft, ",", newTop, ")");
     left = newLeft;
     top = newTop;
   }
@@ -90,111 +56,59 @@ class FakeLogo final : public Logo {
   bool visible = false;
   float left = 2820, top = 2880;
   float width = 5820, height = 4395;  // 388 x 293 pixels at 96 DPI
+};
+
+// One-shot, on the rig's clock.
+class FakeTimer final : public PhaseTimer {
+ public:
+  explicit FakeTimer(const milliseconds& now) : now_(now) {}
+  void Start(milliseconds delay) override { due = now_ + delay; }
+  void Cancel() override { due.reset(); }
+
+  std::optional<milliseconds> due;
 
  private:
-  CallLog& log_;
+  const milliseconds& now_;
 };
 
 class FakeShell final : public Shell {
  public:
-  explicit FakeShell(CallLog& log) : log_(log) {}
-  void OpenWebAddress(const wchar_t* address) override { log_.Add("shell.Open(", Narrow(address), ")"); }
-
- private:
-  CallLog& log_;
+  void OpenWebAddress(const wchar_t* address) override { opened = address; }
+  std::wstring opened;
 };
 
 class FakeProgram final : public ProgramControl {
  public:
-  explicit FakeProgram(CallLog& log) : log_(log) {}
   bool ReadSoundSetting() override {
-    log_.Add("program.ReadSoundSetting");
     if (readError) throw RuntimeError(*readError, L"C:\\saver\\torva.txt");
     return soundOn;
   }
-  void LetPendingEventsRun() override { log_.Add("program.LetPendingEventsRun"); }
-  void End() override {
-    log_.Add("program.End");
-    ended = true;
-  }
+  void LetPendingEventsRun() override {}
+  void End() override { ended = true; }
 
   bool soundOn = false;
   std::optional<ErrorCode> readError;
   bool ended = false;
-
- private:
-  CallLog& log_;
 };
 
-// Logs the show's timer calls and passes them on to the real timer behaviour.
-class RecordingTimers final : public Timers {
- public:
-  RecordingTimers(CallLog& log, Timers& inner) : log_(log), inner_(inner) {}
-  void SetEnabled(TimerId timer, bool enabled) override {
-    log_.Add(NameOf(timer), ".SetEnabled(", enabled, ")");
-    inner_.SetEnabled(timer, enabled);
-  }
-  void SetInterval(TimerId timer, milliseconds interval) override {
-    log_.Add(NameOf(timer), ".SetInterval(", interval.count(), ")");
-    inner_.SetInterval(timer, interval);
-  }
-
- private:
-  CallLog& log_;
-  Timers& inner_;
-};
-
-// Periodic platform timers on a simulated clock; handlers take no time.
-class FakeClock final : public TimerDriver {
- public:
-  void Start(TimerId timer, milliseconds interval) override {
-    running_[timer] = Running{now_ + interval, interval};
-  }
-  void Stop(TimerId timer) override { running_.erase(timer); }
-
-  bool IsRunning(TimerId timer) const { return running_.count(timer) > 0; }
-  bool AnyRunning() const { return !running_.empty(); }
-  milliseconds now() const { return now_; }
-
-  // The next tick at or before `until`, with the clock moved to it; nothing when there is none.
-  std::optional<TimerId> NextTick(milliseconds until) {
-    std::optional<TimerId> next;
-    for (const auto& [timer, running] : running_) {
-      if (running.due <= until && (!next || running.due < running_.at(*next).due)) next = timer;
-    }
-    if (!next) {
-      now_ = until;
-      return std::nullopt;
-    }
-    Running& running = running_.at(*next);
-    now_ = running.due;
-    running.due += running.interval;
-    return next;
-  }
-
- private:
-  struct Running {
-    milliseconds due;
-    milliseconds interval;
-  };
-  milliseconds now_{0};
-  std::map<TimerId, Running> running_;
-};
-
-// The show with all its parts faked, on a 1024 x 768 screen at 96 DPI unless told otherwise.
+// The show with all its parts faked, on a 1024 x 768 screen at 96 DPI unless told otherwise,
+// started at 0 on its clock.
 struct ShowRig {
   explicit ShowRig(ScreenSize screen = {15360, 11520})
-      : show({video, logo, recordingTimers, shell, program}, screen, L"C:\\saver\\torva.mpg") {}
+      : show({video, logo, timer, shell, program}, screen, L"C:\\saver\\torva.mpg") {}
 
-  void Load(ScreenPoint pointer = {512, 384}) { show.OnLoad(pointer); }
+  void Start(ScreenPoint pointer = {512, 384}) { show.Start(pointer, now); }
 
-  // Runs every tick up to `when` after the load, each through the window's check.
+  // Lets the clock run to `when`, the timer going off on its way as the window passes it on.
   void RunUntil(milliseconds when) {
-    while (const auto timer = clock.NextTick(when)) {
-      if (timers.Fires(*timer)) show.OnTimer(*timer);
+    while (timer.due && *timer.due <= when) {
+      now = *timer.due;
+      timer.due.reset();
+      show.OnTimer(now);
     }
+    now = when;
   }
-  void RunFor(milliseconds span) { RunUntil(clock.now() + span); }
+  void RunFor(milliseconds span) { RunUntil(now + span); }
 
   // What the screen shows: the video covers the logo whenever it is visible.
   std::string OnScreen() const {
@@ -202,14 +116,12 @@ struct ShowRig {
     return logo.visible ? "logo" : "black";
   }
 
-  CallLog log;
-  FakeVideo video{log};
-  FakeLogo logo{log};
-  FakeShell shell{log};
-  FakeProgram program{log};
-  FakeClock clock;
-  ShowTimers timers{clock};
-  RecordingTimers recordingTimers{log, timers};
+  milliseconds now{0};
+  FakeVideo video;
+  FakeLogo logo;
+  FakeTimer timer{now};
+  FakeShell shell;
+  FakeProgram program;
   SaverShow show;
 };
 

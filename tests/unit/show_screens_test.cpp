@@ -1,17 +1,14 @@
-// The show over several monitors: where the show and the blanks go, how they follow a change of
-// the monitors, and what the show itself does when its screen changes.
+// The show over several monitors: where the show and the blanks go, and how they follow a change
+// of the monitors.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
 
 #include "show/show_screens.h"
-#include "tests/unit/show_fakes.h"
 
 namespace torva::testing {
 namespace {
-
-using Calls = std::vector<std::string>;
 
 std::string Text(const PixelRect& r) {
   std::ostringstream text;
@@ -166,45 +163,6 @@ TEST(ShowScreens, BlanksAppearOnlyWithTheShowThenFollowEveryChangeOfTheMonitors)
   rig.desktop.monitors = {{{0, 0, 800, 600}, true}};
   EXPECT_EQ(Text(rig.screens.Follow()), "800x600+0+0");
   EXPECT_EQ(rig.desktop.LiveBlanks(), Areas{});
-}
-
-// The show's own part of a change: the video over the new screen, the logo centred on it once it
-// has been shown, and the pointer where the change left it taken as at rest.
-TEST(ShowDisplayChange, VideoCoversTheNewScreenAndTheLogoIsCentredOnItOnceShown) {
-  ShowRig rig;
-  rig.Load();
-  rig.log.Clear();
-  rig.show.OnDisplayChange({12000, 9000}, {400, 300});
-  EXPECT_EQ(rig.log.calls(), Calls{"video.Move(0,0,12000,9000)"}) << "the logo waits where it is, hidden";
-
-  rig.RunUntil(milliseconds{43'000});
-  ASSERT_EQ(rig.OnScreen(), "logo");
-  EXPECT_EQ(rig.logo.left, (12000 - 5820) / 2.0f) << "centred on the screen of that moment";
-  rig.log.Clear();
-  rig.show.OnDisplayChange({11520, 15360}, {384, 512});
-  EXPECT_EQ(rig.log.calls(), (Calls{"video.Move(0,0,11520,15360)", "logo.Move(2850,5482.5)"}));
-  EXPECT_EQ(rig.OnScreen(), "logo") << "the phase goes on";
-
-  rig.RunUntil(milliseconds{48'000});
-  EXPECT_EQ(rig.OnScreen(), "video");
-}
-
-TEST(ShowDisplayChange, ThePointerWhereTheChangeLeftItIsNotAMove) {
-  ShowRig rig;
-  rig.Load({900, 700});
-  // Each change shrinks the screen and the system pulls the pointer onto it; the windows that move
-  // under it report it there.
-  for (int change = 0; change < 5; ++change) {
-    const ScreenPoint pulled{799 - change, 599};
-    rig.show.OnDisplayChange({12000.0f - 15.0f * static_cast<float>(change), 9000}, pulled);
-    rig.show.OnMouseMove(pulled);
-    rig.show.OnVideoMouseMove(pulled);
-  }
-  EXPECT_FALSE(rig.program.ended);
-  rig.show.OnMouseMove({10, 10});
-  rig.show.OnMouseMove({20, 10});
-  rig.show.OnMouseMove({30, 10});
-  EXPECT_TRUE(rig.program.ended) << "real moves still count";
 }
 
 }  // namespace
