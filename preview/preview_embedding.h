@@ -1,5 +1,6 @@
-// Turning frmPreview into a child of the host's preview pane, step by step over a narrow platform
-// interface. Free of <windows.h>, so the order of the calls and their values are checked anywhere.
+// Turning the preview window into a child of the host's preview pane, step by step over a narrow
+// platform interface. Free of <windows.h>, so the order of the calls and their values are checked
+// anywhere.
 #pragma once
 
 #include <cstdint>
@@ -33,7 +34,7 @@ class PreviewPlatform {
   virtual bool IsWindowVisible(WindowHandle window) = 0;
   virtual WindowHandle DesktopWindow() = 0;
   virtual ClientRect GetClientRect(WindowHandle window) = 0;
-  // Creates frmPreview without showing it and returns its handle.
+  // Creates the preview window without showing it and returns its handle.
   virtual WindowHandle LoadPreviewWindow() = 0;
   virtual std::uint32_t GetWindowStyle(WindowHandle window) = 0;
   virtual void SetWindowStyle(WindowHandle window, std::uint32_t style) = 0;

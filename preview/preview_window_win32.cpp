@@ -1,4 +1,5 @@
-// frmPreview: a borderless black window holding the preview picture, embedded in the host's pane.
+// The preview window: a borderless black window holding the preview picture, embedded in the
+// host's pane.
 #include "preview/preview_window_win32.h"
 
 #include "preview/preview_embedding.h"

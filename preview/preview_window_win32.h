@@ -1,4 +1,4 @@
-// frmPreview: the still picture in the host's preview pane, started by "/P <handle>".
+// The preview: the still picture in the host's preview pane, started by "/P <handle>".
 #pragma once
 
 #include <windows.h>

@@ -1,4 +1,4 @@
-// Image1, the show's logo picture.
+// The show's logo picture.
 #include "show/logo_window_win32.h"
 
 #include <windowsx.h>

@@ -1,4 +1,4 @@
-// Image1: the logo picture of the show, a child window that paints the logo bitmap at its natural
+// The logo picture of the show, a child window that paints the logo bitmap at its natural
 // size under the hand cursor and reports a left click.
 #pragma once
 
