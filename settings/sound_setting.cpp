@@ -37,14 +37,6 @@ std::optional<std::string> FieldReader::Next() {
   return field;
 }
 
-std::optional<bool> ParseSoundSetting(std::string_view fileContent) {
-  FieldReader reader(fileContent);
-  if (!reader.Next()) return std::nullopt;
-  const auto value = reader.Next();
-  if (!value) return std::nullopt;
-  return *value == "1";
-}
-
 SoundSettingRead ReadSoundSettingStart(std::string_view start, bool wholeFile) {
   FieldReader reader(start);
   const auto header = reader.Next();

@@ -31,17 +31,14 @@ class FieldReader {
   bool lastFieldClosed_ = false;
 };
 
-// Sound is on exactly when the second field is "1"; the first (the header) is not looked at.
-// Nothing when the text has fewer than two fields.
-std::optional<bool> ParseSoundSetting(std::string_view fileContent);
-
 // The most of the settings file that is read: its two short lines fit many times over, and a file
 // of any size costs no more memory than this.
 inline constexpr std::size_t kSettingsReadLimit = 4096;
 
 enum class SoundSettingRead { SoundOff, SoundOn, TooFewFields, FieldsTooLong };
 
-// What a file says whose first bytes are `start` (all of it when `wholeFile`). Whatever follows the
+// What a file says whose first bytes are `start` (all of it when `wholeFile`): sound is on exactly
+// when the second field is "1"; the first (the header) is not looked at. Whatever follows the
 // second field is never looked at, so as long as that field ends within `start` the answer is the
 // one the whole file gives. When it does not, the first two fields run past kSettingsReadLimit:
 // no settings file looks like that, and it is FieldsTooLong rather than a guess.

@@ -15,13 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (field->size() > size) __builtin_trap();
     if (++fields > size + 1) __builtin_trap();  // every field consumes input
   }
-  const auto soundOn = torva::ParseSoundSetting(text);
-  if (soundOn.has_value() != (fields >= 2)) __builtin_trap();
-  if (torva::ParseSoundSetting(torva::FormatSoundSetting(size % 2 == 0)) != (size % 2 == 0)) __builtin_trap();
-  // A start of the file, cut where the first byte says, decides as the whole file does or not at all.
   using torva::SoundSettingRead;
   const SoundSettingRead whole = torva::ReadSoundSettingStart(text, true);
-  if ((whole == SoundSettingRead::TooFewFields) != !soundOn.has_value()) __builtin_trap();
+  if ((whole == SoundSettingRead::TooFewFields) != (fields < 2)) __builtin_trap();
+  const bool soundOn = size % 2 == 0;
+  const SoundSettingRead written = torva::ReadSoundSettingStart(torva::FormatSoundSetting(soundOn), true);
+  if (written != (soundOn ? SoundSettingRead::SoundOn : SoundSettingRead::SoundOff)) __builtin_trap();
+  // A start of the file, cut where the first byte says, decides as the whole file does or not at all.
   const SoundSettingRead part = torva::ReadSoundSettingStart(text.substr(0, size ? data[0] % size : 0), false);
   if (part != SoundSettingRead::FieldsTooLong && part != whole) __builtin_trap();
   return 0;

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,66 +40,54 @@ TEST(FieldReader, SplitsAsTheInputStatementDoes) {
   }
 }
 
-struct SettingCase {
-  const char* content;
-  std::optional<bool> expected;
-};
-
-class ParseSoundSettingReads : public testing::TestWithParam<SettingCase> {};
-
-TEST_P(ParseSoundSettingReads, TheSecondField) {
-  EXPECT_EQ(ParseSoundSetting(GetParam().content), GetParam().expected)
-      << testing::PrintToString(std::string(GetParam().content));
+// What the whole file says (its second field, exactly "1" for sound on), or, from a start of it,
+// that the start cannot tell.
+TEST(ReadSoundSettingStart, ReadsTheSecondField) {
+  using enum SoundSettingRead;
+  const struct {
+    const char* text;
+    bool wholeFile;
+    SoundSettingRead expected;
+  } rows[] = {
+      {"Sound Config file for torva screensaver\r\n1\r\n", true, SoundOn},
+      {"header\r\n   1\r\n", true, SoundOn},
+      {"header\n1", true, SoundOn},
+      {"header\r\n\"1\"\r\n", true, SoundOn},
+      {"header,1\r\n0\r\n", true, SoundOn},
+      {"\"a,b\"\r\n1\r\n", true, SoundOn},
+      {"\r\n1\r\n", true, SoundOn},
+      {"header\r\n\"1\",0\r\n", true, SoundOn},
+      {"\"header,\"\r\n1\r\n", true, SoundOn},
+      {"Sound Config file for torva screensaver\r\n0\r\n", true, SoundOff},
+      {"header\r\n2\r\n", true, SoundOff},
+      {"header\r\n01\r\n", true, SoundOff},
+      {"header\r\non\r\n", true, SoundOff},
+      {"header\r\n\r\n1\r\n", true, SoundOff},
+      {"header,0\r\n1\r\n", true, SoundOff},
+      {"header\r\n1 \r\n", true, SoundOff},
+      {"header\r\n1\t\r\n", true, SoundOff},
+      {"header\n\n1\n", true, SoundOff},  // an empty line is an empty field, whatever ends the lines
+      {"", true, TooFewFields},
+      {"Sound Config file for torva screensaver\r\n", true, TooFewFields},
+      {"header", true, TooFewFields},
+      {"header\r\n  \t ", true, TooFewFields},
+      {"header\r", true, TooFewFields},
+      {"h\r\n1\r\nmore", false, SoundOn},
+      {"h\r\n1\r", false, SoundOn},
+      {"h,1,", false, SoundOn},
+      {"h\r\n\"1\" and more", false, SoundOn},
+      {"h\r\n0\n", false, SoundOff},
+      {"h\r\n1", false, FieldsTooLong},
+      {"h\r\n\"1", false, FieldsTooLong},
+      {"h\r\n   ", false, FieldsTooLong},
+      {"hhhhhhhh", false, FieldsTooLong},
+      {"", false, FieldsTooLong},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(ReadSoundSettingStart(row.text, row.wholeFile), row.expected)
+        << testing::PrintToString(std::string(row.text)) << (row.wholeFile ? " whole" : " start");
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(SoundOn, ParseSoundSettingReads, testing::Values(
-    SettingCase{"Sound Config file for torva screensaver\r\n1\r\n", true},
-    SettingCase{"header\r\n   1\r\n", true}, SettingCase{"header\n1", true},
-    SettingCase{"header\r\n\"1\"\r\n", true}, SettingCase{"header,1\r\n0\r\n", true},
-    SettingCase{"\"a,b\"\r\n1\r\n", true}, SettingCase{"\r\n1\r\n", true},
-    SettingCase{"\"\"\r\n1\r\n", true}, SettingCase{"header\r\n\"1\",0\r\n", true},
-    SettingCase{"\"header,\"\r\n1\r\n", true}));
-
-INSTANTIATE_TEST_SUITE_P(SoundOff, ParseSoundSettingReads, testing::Values(
-    SettingCase{"Sound Config file for torva screensaver\r\n0\r\n", false},
-    SettingCase{"header\r\n2\r\n", false}, SettingCase{"header\r\n01\r\n", false},
-    SettingCase{"header\r\non\r\n", false}, SettingCase{"header\r\n1.0\r\n", false},
-    SettingCase{"header\r\n\r\n1\r\n", false}, SettingCase{"header,0\r\n1\r\n", false},
-    SettingCase{"header\r\n1 \r\n", false}, SettingCase{"header\r\n1\t\r\n", false},
-    // An empty line is an empty field, whichever line ends the file uses.
-    SettingCase{"header\n\n1\n", false}));
-
-INSTANTIATE_TEST_SUITE_P(TooShort, ParseSoundSettingReads, testing::Values(
-    SettingCase{"", std::nullopt}, SettingCase{"Sound Config file for torva screensaver\r\n", std::nullopt},
-    SettingCase{"header", std::nullopt}, SettingCase{"header\r\n  \t ", std::nullopt},
-    SettingCase{"header\n", std::nullopt}, SettingCase{"header\r", std::nullopt}));
-
-struct StartCase {
-  const char* start;
-  bool wholeFile;
-  SoundSettingRead expected;
-};
-
-class ReadSoundSettingStartSays : public testing::TestWithParam<StartCase> {};
-
-TEST_P(ReadSoundSettingStartSays, WhatTheWholeFileSaysOrThatItCannotTell) {
-  EXPECT_EQ(ReadSoundSettingStart(GetParam().start, GetParam().wholeFile), GetParam().expected)
-      << testing::PrintToString(std::string(GetParam().start));
-}
-
-INSTANTIATE_TEST_SUITE_P(Starts, ReadSoundSettingStartSays, testing::Values(
-    StartCase{"h\r\n1\r\nmore", false, SoundSettingRead::SoundOn},
-    StartCase{"h\r\n1\r", false, SoundSettingRead::SoundOn},
-    StartCase{"h,1,", false, SoundSettingRead::SoundOn},
-    StartCase{"h\r\n\"1\" and more", false, SoundSettingRead::SoundOn},
-    StartCase{"h\r\n0\n", false, SoundSettingRead::SoundOff},
-    StartCase{"h\r\n1", true, SoundSettingRead::SoundOn},
-    StartCase{"h\r\n", true, SoundSettingRead::TooFewFields},
-    StartCase{"h\r\n1", false, SoundSettingRead::FieldsTooLong},
-    StartCase{"h\r\n\"1", false, SoundSettingRead::FieldsTooLong},
-    StartCase{"h\r\n   ", false, SoundSettingRead::FieldsTooLong},
-    StartCase{"hhhhhhhh", false, SoundSettingRead::FieldsTooLong},
-    StartCase{"", false, SoundSettingRead::FieldsTooLong}));
 
 // Cut anywhere, a file's start never says other than the whole file.
 TEST(ReadSoundSettingStart, NeverContradictsTheWholeFile) {
