@@ -26,11 +26,10 @@ void SaverShow::OnLoad(ScreenPoint pointer) {
   lastPointer_ = pointer;
   // A broken settings file ends the program here, before the video or the window appears.
   const bool soundOn = parts_.program.ReadSoundSetting();
-  parts_.video.SetMute(!soundOn);
+  parts_.video.SetSound(soundOn);
   parts_.video.Move(0, 0, screen_.width, screen_.height);
-  parts_.video.SetDeviceType(kMpegVideoDevice);
-  parts_.video.SetFileName(clipPath_);
-  parts_.video.SetCommand(kPlayCommand);
+  parts_.video.SetClip(clipPath_);
+  parts_.video.Play();
   parts_.program.LetPendingEventsRun();
   parts_.video.SetVisible(true);
   loopCount_ = 0;
@@ -59,7 +58,7 @@ void SaverShow::OnTimerLoop() {
 
 void SaverShow::OnTimer1() {
   parts_.video.SetVisible(false);
-  parts_.video.SetCommand(kStopCommand);
+  parts_.video.Stop();
   parts_.timers.SetEnabled(TimerId::Timer1, false);
   parts_.logo.SetVisible(true);
   logoShown_ = true;
@@ -77,7 +76,7 @@ void SaverShow::OnTimer2() {
 }
 
 void SaverShow::StartVideoPhase() {
-  parts_.video.SetCommand(kPlayCommand);
+  parts_.video.Play();
   // The logo stays visible underneath: the video covers the whole screen above it.
   parts_.video.SetVisible(true);
   loopCount_ = 0;
@@ -151,7 +150,7 @@ void SaverShow::OnVideoMouseMove(ScreenPoint where) {
 
 void SaverShow::OnLogoClick() {
   parts_.video.SetVisible(false);
-  parts_.video.SetCommand(kStopCommand);
+  parts_.video.Stop();
   parts_.timers.SetEnabled(TimerId::Timer1, false);
   parts_.timers.SetEnabled(TimerId::Timer2, false);
   parts_.shell.OpenWebAddress(kProductWebAddress);

@@ -6,29 +6,22 @@
 
 namespace torva {
 
-// Values of the playback command.
-inline constexpr int kPlayCommand = 5;  // play the clip from its beginning
-inline constexpr int kStopCommand = 1;
-
-// The platform's name for its MPEG video device, which the show hands to the control.
-inline constexpr wchar_t kMpegVideoDevice[] = L"MPEGVideo";
-
 class VideoControl {
  public:
   virtual ~VideoControl() = default;
-
-  // Sound off or on; the show sets it once, before the first play.
-  virtual void SetMute(bool mute) = 0;
-  virtual void SetDeviceType(const std::wstring& deviceType) = 0;
-  virtual void SetFileName(const std::wstring& path) = 0;
-  // kPlayCommand or kStopCommand.
-  virtual void SetCommand(int command) = 0;
+  // With or without sound: decides the shape of the graph built for the clip; set once, before the
+  // first play.
+  virtual void SetSound(bool on) = 0;
+  virtual void SetClip(const std::wstring& path) = 0;
+  // The clip from its start, starting over whenever it ends, until Stop or Rest.
+  virtual void Play() = 0;
+  virtual void Stop() = 0;
+  // Nobody can see or hear the clip: stopped, and nothing holds the sound device or keeps the
+  // computer awake. The next Play starts it from its start.
+  virtual void Rest() = 0;
   virtual void SetVisible(bool visible) = 0;
   // Position and size within the parent window, in twips.
   virtual void Move(float left, float top, float width, float height) = 0;
-  // Nobody can see or hear the clip (the display is off, or the computer goes to sleep): it stops,
-  // and lets go of whatever keeps the system awake. The next play starts it from its start.
-  virtual void Rest() = 0;
 };
 
 // A point on the screen in pixels; mouse events carry it so that a "move" that does not move

@@ -96,7 +96,7 @@ TEST(ShowLogoClick, StopsEverythingOpensTheWebAddressAndEnds) {
   rig.show.OnLogoClick();
   EXPECT_EQ(rig.log.calls(), (Calls{
       "video.SetVisible(false)",
-      "video.SetCommand(1)",
+      "video.Stop",
       "Timer1.SetEnabled(false)",
       "Timer2.SetEnabled(false)",
       "shell.Open(https://www.torva.example/)",

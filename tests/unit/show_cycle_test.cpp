@@ -15,11 +15,10 @@ TEST(ShowLoad, ReadsTheSettingThenStartsTheVideoOverTheWholeScreenAndArmsTheTick
     rig.Load();
     EXPECT_EQ(rig.log.calls(), (Calls{
         "program.ReadSoundSetting",
-        soundOn ? "video.SetMute(false)" : "video.SetMute(true)",
+        soundOn ? "video.SetSound(true)" : "video.SetSound(false)",
         "video.Move(0,0,15360,11520)",
-        "video.SetDeviceType(MPEGVideo)",
-        "video.SetFileName(C:\\saver\\torva.mpg)",
-        "video.SetCommand(5)",
+        "video.SetClip(C:\\saver\\torva.mpg)",
+        "video.Play",
         "program.LetPendingEventsRun",
         "video.SetVisible(true)",
         "Timer_loop.SetInterval(1000)",

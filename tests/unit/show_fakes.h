@@ -43,12 +43,16 @@ class CallLog {
 class FakeVideo final : public VideoControl {
  public:
   explicit FakeVideo(CallLog& log) : log_(log) {}
-  void SetMute(bool mute) override { log_.Add("video.SetMute(", mute, ")"); }
-  void SetDeviceType(const std::wstring& type) override { log_.Add("video.SetDeviceType(", Narrow(type), ")"); }
-  void SetFileName(const std::wstring& path) override { log_.Add("video.SetFileName(", Narrow(path), ")"); }
-  void SetCommand(int command) override {
-    log_.Add("video.SetCommand(", command, ")");
-    playing = command == kPlayCommand;
+  void SetSound(bool on) override { log_.Add("video.SetSound(", on, ")"); }
+  void SetClip(const std::wstring& path) override { log_.Add("video.SetClip(", Narrow(path), ")"); }
+  void Play() override {
+    log_.Add("video.Play");
+    playing = true;
+    resting = false;
+  }
+  void Stop() override {
+    log_.Add("video.Stop");
+    playing = false;
     resting = false;
   }
   void SetVisible(bool isVisible) override {
