@@ -48,7 +48,8 @@ class ClipGraph {
   virtual ~ClipGraph() = default;
   // A graph of the clip at `path`, stopped at its start, its picture over `size` of the control:
   // with its sound at full volume, or with no sound branch at all. A failure leaves no graph.
-  virtual std::optional<ClipProblem> Build(const std::wstring& path, bool withSound, PixelSize size) = 0;
+  virtual std::optional<ClipProblem> Build(const std::wstring& path, bool withSound,
+                                           PixelSize size) = 0;
   virtual std::optional<ClipProblem> RunFromStart() = 0;
   virtual std::optional<ClipProblem> StopAtStart() = 0;
   // Stopped, with the graph kept but its sound renderer gone, so that nothing holds the sound

@@ -183,14 +183,16 @@ class GraphVideoPlayer::Graph final : public ClipGraph {
   Graph(const Graph&) = delete;
   Graph& operator=(const Graph&) = delete;
 
-  std::optional<ClipProblem> Build(const std::wstring& path, bool withSound, PixelSize size) override {
+  std::optional<ClipProblem> Build(const std::wstring& path, bool withSound,
+                                   PixelSize size) override {
     Release();
     if (FAILED(CreateWithRenderer())) {
       Release();
       return ClipProblem{ClipFault::NoMediaEngine};
     }
     // Partial success (the sound, or another stream, could not be rendered) still plays the picture.
-    HRESULT result = withSound ? builder_->RenderFile(path.c_str(), nullptr) : RenderPictureOnly(path);
+    HRESULT result =
+        withSound ? builder_->RenderFile(path.c_str(), nullptr) : RenderPictureOnly(path);
     if (FAILED(result) || !RendererConnected()) {
       Release();
       // The same answer with and without sound: a graph of the picture alone cannot tell a file of
@@ -249,7 +251,8 @@ class GraphVideoPlayer::Graph final : public ClipGraph {
     for (const ComPtr<IPin>& pin : PinsOf(renderer.Get())) {
       if (DirectionOf(pin.Get()) == PINDIR_INPUT) input = pin;
     }
-    if (SUCCEEDED(result)) result = input ? builder_->ConnectDirect(soundFeed_.Get(), input.Get(), nullptr) : E_NOINTERFACE;
+    if (SUCCEEDED(result) && !input) result = E_NOINTERFACE;
+    if (SUCCEEDED(result)) result = builder_->ConnectDirect(soundFeed_.Get(), input.Get(), nullptr);
     if (SUCCEEDED(result)) soundFeed_.Reset();
     KeepOwnTime();
     return Checked(result);
@@ -371,7 +374,8 @@ class GraphVideoPlayer::Graph final : public ClipGraph {
       for (const ComPtr<IPin>& pin : PinsOf(filter.Get())) {
         if (!PeerOf(pin.Get())) continue;
         connected = true;
-        takesAudio = takesAudio || (DirectionOf(pin.Get()) == PINDIR_INPUT && CarriesAudio(pin.Get()));
+        const bool input = DirectionOf(pin.Get()) == PINDIR_INPUT;
+        takesAudio = takesAudio || (input && CarriesAudio(pin.Get()));
       }
       if (connected && (withSound || !takesAudio)) continue;
       if (const HRESULT result = builder_->RemoveFilter(filter.Get()); FAILED(result)) return result;
@@ -411,7 +415,8 @@ class GraphVideoPlayer::Graph final : public ClipGraph {
       bool hasOutput = false;
       for (const ComPtr<IPin>& pin : PinsOf(filter.Get())) {
         hasOutput = hasOutput || DirectionOf(pin.Get()) == PINDIR_OUTPUT;
-        if (DirectionOf(pin.Get()) == PINDIR_INPUT && CarriesAudio(pin.Get())) audioFeed = PeerOf(pin.Get());
+        const bool input = DirectionOf(pin.Get()) == PINDIR_INPUT;
+        if (input && CarriesAudio(pin.Get())) audioFeed = PeerOf(pin.Get());
       }
       if (audioFeed && !hasOutput) {
         feed = audioFeed;
@@ -453,7 +458,8 @@ GraphVideoPlayer::GraphVideoPlayer(HWND parent, VideoControlEvents& events)
   }
   graph_ = std::make_unique<Graph>(hwnd());
   VideoSurface& surface = *this;
-  player_ = std::make_unique<GraphPlayer>(*graph_, surface, ScreenDpi(LOGPIXELSX), ScreenDpi(LOGPIXELSY));
+  player_ = std::make_unique<GraphPlayer>(*graph_, surface, ScreenDpi(LOGPIXELSX),
+                                          ScreenDpi(LOGPIXELSY));
 }
 
 GraphVideoPlayer::~GraphVideoPlayer() {
@@ -473,7 +479,8 @@ void GraphVideoPlayer::Rest() { player_->Rest(); }
 void GraphVideoPlayer::SetVisible(bool visible) {
   if (visible) {
     // Above the parent's other children, such as a picture that the video is meant to cover.
-    SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
   } else {
     ShowWindow(hwnd(), SW_HIDE);
   }
@@ -513,7 +520,8 @@ LRESULT GraphVideoPlayer::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
 }
 
 void GraphVideoPlayer::MoveTo(const PixelRect& area) {
-  SetWindowPos(hwnd(), nullptr, area.left, area.top, area.width, area.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(hwnd(), nullptr, area.left, area.top, area.width, area.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void GraphVideoPlayer::ShowMessage(const std::wstring& text) {
@@ -524,10 +532,13 @@ void GraphVideoPlayer::ShowMessage(const std::wstring& text) {
 }
 
 void GraphVideoPlayer::StartRestartTimer(std::chrono::milliseconds delay) {
-  SetTimer(hwnd(), static_cast<UINT_PTR>(VideoTimer::Restart), static_cast<UINT>(delay.count()), nullptr);
+  SetTimer(hwnd(), static_cast<UINT_PTR>(VideoTimer::Restart), static_cast<UINT>(delay.count()),
+           nullptr);
 }
 
-void GraphVideoPlayer::StopRestartTimer() { KillTimer(hwnd(), static_cast<UINT_PTR>(VideoTimer::Restart)); }
+void GraphVideoPlayer::StopRestartTimer() {
+  KillTimer(hwnd(), static_cast<UINT_PTR>(VideoTimer::Restart));
+}
 
 // Handed on from the message loop, never from inside a call into the graph: the player may release
 // the graph here, with nothing of it on the stack.

@@ -251,11 +251,12 @@ TEST_F(VideoPlayerTest, MissingOrBrokenClipLeavesItsLineAndALaterPlayStillPlays)
 TEST_F(VideoPlayerTest, ClipOfSoundAloneSaysSoWithTheSoundOnAndOff) {
   // The sample's sound without its picture, which the build makes beside the clip.
   const std::wstring clip = BuildDirectory() + L"\\sound_only.mpg";
-  if (GetFileAttributesW(clip.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no ffmpeg made it";
+  if (GetFileAttributesW(clip.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no ffmpeg";
   for (const bool sound : {false, true}) {
     video = std::make_unique<GraphVideoPlayer>(host, *this);
     Start(clip, sound);
-    EXPECT_EQ(TextOfWindow(video->hwnd()), L"Cannot play " + clip + L": No picture in the clip.") << sound;
+    EXPECT_EQ(TextOfWindow(video->hwnd()), L"Cannot play " + clip + L": No picture in the clip.")
+        << sound;
   }
 }
 
