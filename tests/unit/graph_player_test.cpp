@@ -27,10 +27,11 @@ const ClipProblem kBroken{ClipFault::Other, 0x8004025B, L"The platform's words.\
 // while its sound renderer is in it. The control's window is the surface.
 class FakePlatform final : public ClipGraph, public VideoSurface {
  public:
-  // What the platform does: every build fails with `unplayable`; the graph there is now refuses
-  // to run, stop or take its sound back while `graphBroken` (as after a sleep), a new one works.
+  // What the platform does: every build fails with `unplayable`, every run with `runRefused`; the
+  // graph there is now refuses to run or stop while `graphBroken` (as after a sleep), or to take
+  // its sound back while `soundLost`, and a new one works.
   std::optional<ClipProblem> unplayable;
-  bool graphBroken = false;
+  bool runRefused = false, graphBroken = false, soundLost = false;
   bool soundStays = false;  // its sound renderer cannot be taken out
   std::optional<ClipStamp> stamp = ClipStamp{1673216, 42};
 
@@ -49,19 +50,19 @@ class FakePlatform final : public ClipGraph, public VideoSurface {
     if (unplayable) return unplayable;
     exists = true;
     ++graphsBuilt;
-    graphBroken = running = false;
+    graphBroken = soundLost = running = false;
     withSound = holdsSoundDevice = sound;
     pictureSize = size;
     return std::nullopt;
   }
   std::optional<ClipProblem> RunFromStart() override {
-    if (const auto problem = Refused()) return problem;
+    if (const auto problem = Refused(runRefused || graphBroken)) return problem;
     running = true;
     ++runs;
     return std::nullopt;
   }
   std::optional<ClipProblem> StopAtStart() override {
-    if (const auto problem = Refused()) return problem;
+    if (const auto problem = Refused(graphBroken)) return problem;
     running = false;
     return std::nullopt;
   }
@@ -73,7 +74,7 @@ class FakePlatform final : public ClipGraph, public VideoSurface {
     return std::nullopt;
   }
   std::optional<ClipProblem> TakeSoundBack() override {
-    if (const auto problem = Refused()) return problem;
+    if (const auto problem = Refused(soundLost)) return problem;
     holdsSoundDevice = withSound;
     return std::nullopt;
   }
@@ -106,9 +107,9 @@ class FakePlatform final : public ClipGraph, public VideoSurface {
 
  private:
   void Need() const { EXPECT_TRUE(exists) << "a graph call without a graph"; }
-  std::optional<ClipProblem> Refused() const {
+  std::optional<ClipProblem> Refused(bool refused) const {
     Need();
-    return graphBroken ? std::optional(kBroken) : std::nullopt;
+    return refused ? std::optional(kBroken) : std::nullopt;
   }
 };
 
@@ -242,7 +243,7 @@ TEST(GraphPlayer, KeptGraphThatFailsOrWhoseFileChangedGivesWayToANewOne) {
   rig.Load(true);
   for (const bool rested : {false, true}) {
     if (rested) rig.player.Rest();
-    platform.graphBroken = true;
+    (rested ? platform.soundLost : platform.graphBroken) = true;
     rig.player.Play();
     EXPECT_TRUE(platform.running) << rested;
     EXPECT_TRUE(platform.holdsSoundDevice) << rested;
@@ -298,6 +299,14 @@ TEST(GraphPlayer, ClipThatCannotBePlayedSaysWhyAndEachLaterPlayTriesAgain) {
   EXPECT_TRUE(platform.running);
   EXPECT_EQ(platform.pictureSize, (PixelSize{512, 384}));
   EXPECT_EQ(platform.message, L"");
+
+  // A graph that is built anew but does not run either goes again.
+  platform.runRefused = true;
+  rig.player.Play();
+  EXPECT_EQ(platform.message, kCannotPlay + L"The platform's words.");
+  EXPECT_FALSE(platform.exists);
+  platform.runRefused = false;
+  rig.player.Play();
 
   // Failures while it plays: an error from the graph, and a graph that cannot start over.
   platform.Post(kBroken);
