@@ -5,47 +5,67 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
+#include "startup/base_window_win32.h"
+#include "video/graph_player.h"
 #include "video/video_control.h"
 
 namespace torva {
 
-class GraphPlayer;
-class Program;
-
 // Created hidden; the window reports its own mouse events to `events` and passes the keys that reach
 // it on to `parent`, so that the parent's key handler sees every key press. The graph's picture
 // passes its mouse and key messages on to the window, so they count as the control's own.
-// Destroy the player before ending the process: under Wine a process that ends with a graph still
+// The window owns its graph and the player that decides what the graph does; the player draws on
+// the window through VideoSurface, and the window hands it the graph's events and its timer.
+// Destroy the control before ending the process: under Wine a process that ends with a graph still
 // built can crash on its way out, and its exit code would then report a failure.
-class GraphVideoPlayer final : public VideoControl {
+class GraphVideoPlayer final : public BaseWindow<GraphVideoPlayer>,
+                               public VideoControl,
+                               private VideoSurface {
  public:
   GraphVideoPlayer(Program& program, HWND parent, VideoControlEvents& events);
   ~GraphVideoPlayer() override;
   GraphVideoPlayer(const GraphVideoPlayer&) = delete;
   GraphVideoPlayer& operator=(const GraphVideoPlayer&) = delete;
 
-  void SetMute(bool mute) override;
-  void SetDeviceType(const std::wstring& deviceType) override;
-  void SetFileName(const std::wstring& path) override;
-  void SetCommand(int command) override;
+  void SetSound(bool on) override;
+  void SetClip(const std::wstring& path) override;
+  void Play() override;
+  void Stop() override;
+  void Rest() override;
   void SetVisible(bool visible) override;
   void Move(float left, float top, float width, float height) override;
-  void Rest() override;
 
   // Passes a message that only the top-level `owner` hears on to the picture's window, as the
   // platform asks of a window that holds it: display, colour and palette changes.
   // https://learn.microsoft.com/windows/win32/api/control/nf-control-ivideowindow-notifyownermessage
   void ForwardOwnerMessage(HWND owner, UINT message, WPARAM wParam, LPARAM lParam);
 
-  HWND hwnd() const;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
-  class Window;
   class Graph;
 
-  // In this order: the player releases the graph before COM goes, and COM before the window.
-  std::unique_ptr<Window> window_;
+  // VideoSurface
+  void MoveTo(const PixelRect& area) override;
+  void ShowMessage(const std::wstring& text) override;
+  void StartRestartTimer(std::chrono::milliseconds delay) override;
+  void StopRestartTimer() override;
+
+  void OnGraphEvent();
+  void OnRestartTimer();
+  void OnMouseDown();
+  void OnMouseUp(POINT where);
+  void OnMouseMove(POINT where);
+  void OnPaint();
+
+  HWND parent_;
+  VideoControlEvents& events_;
+  HFONT font_ = nullptr;
+  std::wstring message_;
+  bool pressed_ = false;
+  // Made once the window exists, and gone before it: the player first, which releases the graph.
   std::unique_ptr<Graph> graph_;
   std::unique_ptr<GraphPlayer> player_;
 };

@@ -1,17 +1,15 @@
-// The video control's graph: its shape with and without sound, stop and restart, the endless loop
-// that must not spin on a clip that keeps ending at once, rest, and clips that cannot be played or
-// change under a kept graph, which must never end or block the show.
+// The video control's states as the user meets them: the clip plays from its start and starts over,
+// calmly for a clip that keeps ending at once; its graph is kept through stops and rests, which let
+// go of the sound device, and gives way to a new one when it fails or its file changed; a clip that
+// cannot be played says why and never ends or blocks the show.
 #include "video/graph_player.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <deque>
-#include <functional>
 #include <limits>
-#include <map>
+#include <optional>
 #include <string>
-#include <vector>
 
 namespace torva {
 namespace {
@@ -21,466 +19,341 @@ using std::chrono::milliseconds;
 
 const std::wstring kClip = L"C:\\Program Files\\Saver\\torva.mpg";
 const std::wstring kCannotPlay = L"Cannot play " + kClip + L": ";
-constexpr Hresult kCannotRender = static_cast<Hresult>(0x80040218);
-constexpr Hresult kNotImplemented = static_cast<Hresult>(0x80004001);
+const ClipProblem kNotAClip{ClipFault::NotAClip};
+const ClipProblem kBroken{ClipFault::Other, 0x8004025B, L"The platform's words.\r\n"};
 
-const GraphFilter kSource{L"File Source", true, false};
-const GraphFilter kSplitter{L"Splitter", true, false};
-const GraphFilter kVideoDecoder{L"Video Decoder", true, false};
-const GraphFilter kRenderer{L"Video Renderer", true, false};
-const GraphFilter kAudioDecoder{L"Audio Decoder", true, true};
-const GraphFilter kAudioRenderer{L"Audio Renderer", true, true};
-const GraphFilter kLeftOver{L"Tried and left", false, false};
-
-// The platform as the player meets it: a graph exists from a successful Create to its Release, and
-// any call that needs one without it fails the test; Run always starts the clip from where the last
-// seek put it, which must be the start. The picture's window is the surface.
-class FakeGraph final : public FilterGraph, public VideoSurface {
+// The platform as the player meets it: a graph exists from a Build that worked until its Release,
+// and a call that needs one without it fails the test; a graph with sound holds the sound device
+// while its sound renderer is in it. The control's window is the surface.
+class FakePlatform final : public ClipGraph, public VideoSurface {
  public:
-  // What the platform does with the next calls.
-  std::map<std::wstring, Hresult> results;  // by call name; S_OK otherwise
-  std::vector<GraphFilter> platformLeaves{kSource, kSplitter, kVideoDecoder, kRenderer};
-  bool rendererConnects = true;
-  std::wstring platformText = L"The platform's words.\r\n";
+  // What the platform does: every build fails with `unplayable`, every run with `runRefused`; the
+  // graph there is now refuses to run or stop while `graphBroken` (as after a sleep), or to take
+  // its sound back while `soundLost`, and a new one works.
+  std::optional<ClipProblem> unplayable;
+  bool runRefused = false, graphBroken = false, soundLost = false;
+  bool soundStays = false;  // its sound renderer cannot be taken out
   std::optional<ClipStamp> stamp = ClipStamp{1673216, 42};
-  std::optional<int> brokenGraph;  // by number: it refuses to stop, seek and run
 
-  // What the player made of it.
-  bool exists = false, running = false, atStart = true, attached = false, defaultClock = false;
-  int graphsMade = 0, runs = 0;
-  std::wstring source;  // the file the graph was built from
-  std::vector<GraphFilter> filters;
+  // What the player made of it, and what the user sees.
+  bool exists = false, running = false, withSound = false, holdsSoundDevice = false;
+  int graphsBuilt = 0, runs = 0;
   PixelSize pictureSize;
-  std::optional<long> volume;
   std::deque<GraphEvent> events;
-  std::optional<milliseconds> restartTimer;
-  bool visible = false;
   PixelRect area;
   std::wstring message;
+  std::optional<milliseconds> restartTimer;
 
-  Hresult Create() override {
-    if (exists) ADD_FAILURE() << "a second graph while one exists";
-    const Hresult result = Result(L"Create");
-    if (result < 0) return result;
+  std::optional<ClipProblem> Build(const std::wstring& path, bool sound, PixelSize size) override {
+    EXPECT_FALSE(exists) << "a second graph while one exists";
+    EXPECT_EQ(path, kClip);
+    if (unplayable) return unplayable;
     exists = true;
-    ++graphsMade;
-    filters = {{kRenderer.name, false, false}};
-    running = attached = defaultClock = false;
-    atStart = true;
-    volume.reset();
-    return result;
+    ++graphsBuilt;
+    graphBroken = soundLost = running = false;
+    withSound = holdsSoundDevice = sound;
+    pictureSize = size;
+    return std::nullopt;
   }
-  Hresult AddSource(const std::wstring& path) override {
-    return Call(L"AddSource", [&] { source = path; });
+  std::optional<ClipProblem> RunFromStart() override {
+    if (const auto problem = Refused(runRefused || graphBroken)) return problem;
+    running = true;
+    ++runs;
+    return std::nullopt;
   }
-  Hresult RenderSourceToExistingRenderers() override {
-    return Call(L"RenderSourceToExistingRenderers", [&] { filters = platformLeaves; });
+  std::optional<ClipProblem> StopAtStart() override {
+    if (const auto problem = Refused(graphBroken)) return problem;
+    running = false;
+    return std::nullopt;
   }
-  Hresult RenderFile(const std::wstring& path) override {
-    return Call(L"RenderFile", [&] {
-      source = path;
-      filters = platformLeaves;
-    });
+  std::optional<ClipProblem> LetGoOfSound() override {
+    Need();
+    running = false;
+    if (soundStays) return kBroken;
+    holdsSoundDevice = false;
+    return std::nullopt;
   }
-  bool RendererConnected() override { return Call(L"RendererConnected") >= 0 && rendererConnects; }
-  std::vector<GraphFilter> Filters() override {
-    Call(L"Filters");
-    return filters;
+  std::optional<ClipProblem> TakeSoundBack() override {
+    if (const auto problem = Refused(soundLost)) return problem;
+    holdsSoundDevice = withSound;
+    return std::nullopt;
   }
-  Hresult RemoveFilter(const std::wstring& name) override {
-    return Call(L"RemoveFilter", [&] { std::erase_if(filters, [&](auto& f) { return f.name == name; }); });
-  }
-  Hresult AttachToControl(PixelSize size) override {
-    return Call(L"AttachToControl", [&] {
-      attached = true;
-      pictureSize = size;
-    });
-  }
-  void FitToControl(PixelSize size) override { Call(L"FitToControl", [&] { pictureSize = size; }); }
-  Hresult UseDefaultClock() override { return Call(L"UseDefaultClock", [&] { defaultClock = true; }); }
-  Hresult SetVolume(long newVolume) override { return Call(L"SetVolume", [&] { volume = newVolume; }); }
-  Hresult Run() override {
-    EXPECT_TRUE(atStart) << "the clip runs on from where it stopped";
-    return Call(L"Run", [&] {
-      running = true;
-      atStart = false;
-      ++runs;
-    });
-  }
-  Hresult Stop() override { return Call(L"Stop", [&] { running = false; }); }
-  Hresult SeekToStart() override {
-    EXPECT_FALSE(running) << "sought while running";
-    return Call(L"SeekToStart", [&] { atStart = true; });
+  void Fit(PixelSize size) override {
+    Need();
+    pictureSize = size;
   }
   std::optional<GraphEvent> NextEvent() override {
-    if (Call(L"NextEvent") < 0 || events.empty()) return std::nullopt;
+    Need();
+    if (events.empty()) return std::nullopt;
     const GraphEvent event = events.front();
     events.pop_front();
     return event;
   }
   void Release() override {
-    Call(L"Release");
-    exists = running = attached = false;
-    filters.clear();
+    Need();
+    exists = running = holdsSoundDevice = false;
     events.clear();
   }
-  std::wstring ErrorText(Hresult) override { return platformText; }
   std::optional<ClipStamp> StampOf(const std::wstring&) override { return stamp; }
 
-  void SetVisible(bool isVisible) override { visible = isVisible; }
   void MoveTo(const PixelRect& newArea) override { area = newArea; }
   void ShowMessage(const std::wstring& text) override { message = text; }
   void StartRestartTimer(milliseconds delay) override { restartTimer = delay; }
   void StopRestartTimer() override { restartTimer.reset(); }
 
-  void Post(GraphEventCode code, Hresult result = kOk) {
-    if (exists) events.push_back({static_cast<long>(code), result});
+  void Post(std::optional<ClipProblem> problem = std::nullopt) {
+    if (exists) events.push_back({problem});
   }
-  auto AudioFilters() const { return std::ranges::count(filters, true, &GraphFilter::takesAudio); }
-  auto Unconnected() const { return std::ranges::count(filters, false, &GraphFilter::connected); }
 
  private:
-  Hresult Result(const std::wstring& call) const {
-    const bool control = call == L"Run" || call == L"Stop" || call == L"SeekToStart";
-    if (control && brokenGraph == graphsMade) return static_cast<Hresult>(0x8004025B);
-    const auto found = results.find(call);
-    return found == results.end() ? kOk : found->second;
-  }
-  // A call on the graph, which does `effect` where it succeeds.
-  Hresult Call(const std::wstring& call, const std::function<void()>& effect = [] {}) {
-    if (!exists) ADD_FAILURE() << "graph call " << ::testing::PrintToString(call) << " without a graph";
-    const Hresult result = Result(call);
-    if (result >= 0) effect();
-    return result;
+  void Need() const { EXPECT_TRUE(exists) << "a graph call without a graph"; }
+  std::optional<ClipProblem> Refused(bool refused) const {
+    Need();
+    return refused ? std::optional(kBroken) : std::nullopt;
   }
 };
 
 // The player with its platform, on a 1024 x 768 screen unless told the DPI.
 struct Rig {
-  explicit Rig(int dpiX = 96, int dpiY = 96) : player(graph, graph, dpiX, dpiY) {}
+  explicit Rig(int dpiX = 96, int dpiY = 96) : player(platform, platform, dpiX, dpiY) {}
 
-  // The show's load (twips at 96 DPI).
-  void Load(bool mute) {
-    player.SetMute(mute);
+  // As the show starts it (twips at 96 DPI).
+  void Load(bool sound) {
+    player.SetSound(sound);
     player.Move(0, 0, 15360, 11520);
-    player.SetDeviceType(kMpegVideoDevice);
-    player.SetFileName(kClip);
-    player.SetCommand(kPlayCommand);
-    player.SetVisible(true);
+    player.SetClip(kClip);
+    player.Play();
   }
-  void Complete(milliseconds now) {
-    graph.Post(GraphEventCode::Complete);
+  void End(milliseconds now) {
+    platform.Post();
     player.OnGraphEvents(now);
   }
   // The restart timer fires only while it runs, as the platform's does.
   void FireRestartTimer(milliseconds now) {
-    if (!graph.restartTimer) return;
-    graph.restartTimer.reset();
+    if (!platform.restartTimer) return;
+    platform.restartTimer.reset();
     player.OnRestartTimer(now);
   }
 
-  FakeGraph graph;
+  FakePlatform platform;
   GraphPlayer player;
 };
 
-TEST(GraphPlayer, MutedGraphHoldsThePictureAloneAndOneWithSoundItsAudioAtFullVolume) {
-  // A decoder that the splitter pulled in for its sound, or a filter tried on the way, wherever the
-  // platform lists it.
-  const struct {
-    bool mute;
-    std::vector<GraphFilter> leaves;
-  } rows[] = {
-      {true, {kSource, kSplitter, kVideoDecoder, kRenderer}},
-      {true, {kAudioDecoder, kSource, kSplitter, kRenderer, kLeftOver}},
-      {true, {kLeftOver, kSource, kSplitter, kRenderer, kAudioDecoder}},
-      {true, {kSource, kAudioDecoder, kAudioRenderer, kSplitter, kRenderer}},
-      {false, {kLeftOver, kSource, kSplitter, kRenderer, kAudioDecoder, kAudioRenderer}},
-  };
-  for (const auto& row : rows) {
+TEST(GraphPlayer, PlaysFromTheStartWithTheSoundAsSetAndKeepsItsGraphThroughStopAndPlay) {
+  for (const bool sound : {false, true}) {
     Rig rig;
-    rig.graph.platformLeaves = row.leaves;
-    rig.Load(row.mute);
-    const FakeGraph& graph = rig.graph;
-    const std::wstring& first = row.leaves.front().name;
-    EXPECT_TRUE(graph.running && graph.attached && graph.visible && graph.defaultClock) << first;
-    EXPECT_EQ(graph.source, kClip);
-    EXPECT_EQ(graph.pictureSize, (PixelSize{1024, 768}));
-    EXPECT_EQ(graph.message, L"");
-    EXPECT_EQ(graph.AudioFilters(), row.mute ? 0 : 2) << first;
-    EXPECT_EQ(graph.Unconnected(), 0) << first;
-    // Muted by its volume, as long as it has sound; a graph without stays without.
-    EXPECT_EQ(graph.volume, row.mute ? std::nullopt : std::optional(0L)) << first;
-    rig.player.SetMute(!row.mute);
-    EXPECT_EQ(graph.volume, row.mute ? std::nullopt : std::optional(-10000L)) << first;
-    rig.player.SetMute(row.mute);
-    EXPECT_EQ(graph.volume, row.mute ? std::nullopt : std::optional(0L)) << first;
+    FakePlatform& platform = rig.platform;
+    rig.Load(sound);
+    EXPECT_TRUE(platform.running);
+    EXPECT_EQ(platform.withSound, sound);
+    EXPECT_EQ(platform.pictureSize, (PixelSize{1024, 768}));
+    EXPECT_EQ(platform.message, L"");
+    platform.Post();  // the end, still queued when the stop comes
+    rig.player.Stop();
+    rig.player.Stop();
+    rig.player.OnGraphEvents(1000ms);
+    EXPECT_FALSE(platform.running) << "an end queued before the stop started it over";
+    rig.player.Play();
+    rig.player.Play();  // starts over
+    EXPECT_TRUE(platform.running);
+    EXPECT_EQ(platform.runs, 3);
+    EXPECT_EQ(platform.graphsBuilt, 1) << "never built anew";
   }
-
-  // Partial success, and a clip without sound whose volume cannot be set, still play.
-  Rig partial;
-  partial.graph.results = {{L"RenderFile", 0x00040258}, {L"SetVolume", kNotImplemented}};
-  partial.Load(false);
-  EXPECT_TRUE(partial.graph.running);
-  EXPECT_EQ(partial.graph.message, L"");
-}
-
-TEST(GraphPlayer, StopKeepsTheGraphAtTheStartAndPlayRunsItFromThere) {
-  Rig rig;
-  rig.Load(true);
-  rig.graph.Post(GraphEventCode::Complete);  // the end, still queued when the stop comes
-  rig.player.SetCommand(kStopCommand);
-  rig.player.SetCommand(kStopCommand);
-  rig.player.OnGraphEvents(1000ms);
-  EXPECT_FALSE(rig.graph.running);
-  EXPECT_TRUE(rig.graph.atStart) << "stopped is back at the start, never paused";
-  rig.player.SetCommand(kPlayCommand);
-  EXPECT_TRUE(rig.graph.running);
-  rig.player.SetCommand(kPlayCommand);  // starts over: the fake checks that the clip is at its start
-  EXPECT_EQ(rig.graph.runs, 3);
-  EXPECT_EQ(rig.graph.graphsMade, 1) << "never rebuilt";
-  rig.player.SetCommand(0);
-  EXPECT_TRUE(rig.graph.running) << "no such command";
 }
 
 TEST(GraphPlayer, ClipStartsOverWhenItEndsButNeverMoreOftenThanTwiceASecond) {
   Rig rig;
-  rig.Load(true);
-  rig.Complete(20000ms);
-  EXPECT_EQ(rig.graph.runs, 2);
+  rig.Load(false);
+  rig.End(20000ms);
+  EXPECT_EQ(rig.platform.runs, 2);
 
-  // Ends that come at once again, as from a very short clip: one restart each half second.
-  rig.graph.Post(GraphEventCode::Complete);
-  rig.graph.events.push_back({0x0D, kOk});  // the clock changed: nothing to do
-  rig.player.OnGraphEvents(20150ms);
-  rig.Complete(20200ms);
-  EXPECT_EQ(rig.graph.runs, 2);
-  EXPECT_EQ(rig.graph.restartTimer, 350ms);
+  // Ends that come at once again, as from a very short clip: one start each half second.
+  rig.End(20150ms);
+  rig.End(20200ms);
+  EXPECT_EQ(rig.platform.runs, 2);
+  EXPECT_EQ(rig.platform.restartTimer, 350ms);
   rig.FireRestartTimer(20500ms);
-  EXPECT_EQ(rig.graph.runs, 3);
-  rig.Complete(21000ms);
-  EXPECT_EQ(rig.graph.runs, 4);
-  EXPECT_EQ(rig.graph.graphsMade, 1);
+  EXPECT_EQ(rig.platform.runs, 3);
+  rig.End(21000ms);
+  EXPECT_EQ(rig.platform.runs, 4);
+  EXPECT_EQ(rig.platform.graphsBuilt, 1);
 }
 
-TEST(GraphPlayer, RestartPendingAcrossStopPlayOrNewFileNeverComes) {
-  for (const int step : {0, 1, 2}) {
+TEST(GraphPlayer, StartOverWaitingAcrossStopPlayRestOrNewClipNeverComes) {
+  for (const int step : {0, 1, 2, 3}) {
     Rig rig;
-    rig.Load(true);
-    rig.Complete(1000ms);
-    rig.Complete(1100ms);
-    ASSERT_TRUE(rig.graph.restartTimer);
-    if (step == 0) rig.player.SetCommand(kStopCommand);
-    if (step == 1) rig.player.SetCommand(kPlayCommand);
-    if (step == 2) rig.player.SetFileName(L"C:\\other.mpg");
-    EXPECT_FALSE(rig.graph.restartTimer) << step;
-    // A tick the timer posted before it was stopped still arrives: stopping leaves it queued.
-    const int runs = rig.graph.runs;
+    rig.Load(false);
+    rig.End(1000ms);
+    rig.End(1100ms);
+    ASSERT_TRUE(rig.platform.restartTimer);
+    if (step == 0) rig.player.Stop();
+    if (step == 1) rig.player.Play();
+    if (step == 2) rig.player.Rest();
+    if (step == 3) rig.player.SetClip(L"C:\\other.mpg");
+    EXPECT_FALSE(rig.platform.restartTimer) << step;
+    // A tick the timer posted before it was stopped still arrives.
+    const int runs = rig.platform.runs;
     rig.player.OnRestartTimer(1500ms);
-    EXPECT_EQ(rig.graph.runs, runs) << step;
-    EXPECT_EQ(rig.graph.running, step == 1) << step;
-    EXPECT_EQ(rig.graph.exists, step != 2) << step;
-    if (step == 2) continue;
-    // A new play counts afresh: its first end restarts the clip at once.
-    rig.player.SetCommand(kPlayCommand);
-    rig.Complete(1200ms);
-    EXPECT_EQ(rig.graph.runs, runs + 2) << step;
+    EXPECT_EQ(rig.platform.runs, runs) << step;
+    EXPECT_EQ(rig.platform.running, step == 1) << step;
+    if (step == 3) continue;
+    // A new play counts afresh: its first end starts the clip over at once.
+    rig.player.Play();
+    rig.End(1200ms);
+    EXPECT_EQ(rig.platform.runs, runs + 2) << step;
   }
 }
 
-TEST(GraphPlayer, RestingMutedStopsTheGraphAndWithSoundLetsItGo) {
-  Rig muted;
-  muted.Load(true);
-  muted.Complete(1000ms);
-  muted.Complete(1100ms);
-  muted.player.Rest();
-  EXPECT_FALSE(muted.graph.running);
-  EXPECT_FALSE(muted.graph.restartTimer);
-  EXPECT_TRUE(muted.graph.exists) << "kept for the next play";
-  muted.player.SetCommand(kPlayCommand);
-  EXPECT_TRUE(muted.graph.running);
-  EXPECT_EQ(muted.graph.graphsMade, 1);
+TEST(GraphPlayer, RestLetsGoOfTheSoundDeviceKeepsTheGraphAndThePlayAfterTakesItBack) {
+  for (const bool sound : {false, true}) {
+    for (const bool playing : {true, false}) {
+      Rig rig;
+      FakePlatform& platform = rig.platform;
+      rig.Load(sound);
+      if (!playing) rig.player.Stop();  // the logo's phase
+      rig.player.Rest();
+      rig.player.Rest();
+      rig.player.Stop();
+      EXPECT_FALSE(platform.running);
+      EXPECT_FALSE(platform.holdsSoundDevice);
+      EXPECT_TRUE(platform.exists) << "kept for the next play";
+      rig.player.Play();
+      EXPECT_TRUE(platform.running);
+      EXPECT_EQ(platform.holdsSoundDevice, sound);
+      EXPECT_EQ(platform.graphsBuilt, 1);
+    }
+  }
 
-  Rig loud;
-  loud.Load(false);
-  loud.player.Rest();
-  EXPECT_FALSE(loud.graph.exists) << "its sound renderer holds the sound device";
-  loud.player.Rest();
-  loud.player.SetCommand(kStopCommand);
-  loud.player.SetCommand(kPlayCommand);
-  EXPECT_TRUE(loud.graph.running);
-  EXPECT_EQ(loud.graph.volume, 0L);
-  EXPECT_EQ(loud.graph.graphsMade, 2);
+  // A sound renderer that cannot go alone takes its graph with it, without a word.
+  Rig rig;
+  rig.platform.soundStays = true;
+  rig.Load(true);
+  rig.player.Rest();
+  EXPECT_FALSE(rig.platform.exists);
+  EXPECT_EQ(rig.platform.message, L"");
+  rig.player.Play();
+  EXPECT_TRUE(rig.platform.running);
+  EXPECT_EQ(rig.platform.graphsBuilt, 2);
 }
 
 TEST(GraphPlayer, KeptGraphThatFailsOrWhoseFileChangedGivesWayToANewOne) {
-  // After a sleep, say, the kept graph no longer runs: a new one plays.
+  // After a sleep, say, the kept graph no longer runs or takes its sound back: a new one plays.
   Rig rig;
-  FakeGraph& graph = rig.graph;
+  FakePlatform& platform = rig.platform;
   rig.Load(true);
-  rig.player.SetCommand(kStopCommand);
-  graph.brokenGraph = graph.graphsMade;
-  rig.player.SetCommand(kPlayCommand);
-  EXPECT_TRUE(graph.running);
-  EXPECT_EQ(graph.graphsMade, 2);
-  // Nor when, playing, it cannot go back to the start.
-  graph.results[L"SeekToStart"] = kNotImplemented;
-  rig.player.SetCommand(kPlayCommand);
-  EXPECT_TRUE(graph.running);
-  EXPECT_EQ(graph.graphsMade, 3);
-  // One that fails as well says why.
-  graph.results = {{L"Run", kNotImplemented}};
-  rig.player.SetCommand(kPlayCommand);
-  EXPECT_FALSE(graph.exists);
-  EXPECT_EQ(graph.message, kCannotPlay + L"The platform's words.");
-  graph.results.clear();
-  rig.player.SetCommand(kPlayCommand);
-  EXPECT_TRUE(graph.running);
-  EXPECT_EQ(graph.message, L"");
+  for (const bool rested : {false, true}) {
+    if (rested) rig.player.Rest();
+    (rested ? platform.soundLost : platform.graphBroken) = true;
+    rig.player.Play();
+    EXPECT_TRUE(platform.running) << rested;
+    EXPECT_TRUE(platform.holdsSoundDevice) << rested;
+  }
+  EXPECT_EQ(platform.graphsBuilt, 3);
 
   // Changed while it played: the next end builds anew instead of starting the old graph over, and
-  // the new one loops in its turn.
-  graph.stamp = ClipStamp{1673217, 43};
-  int made = graph.graphsMade;
-  const int runs = graph.runs;
-  rig.Complete(5000ms);
-  rig.Complete(6000ms);
-  EXPECT_EQ(graph.graphsMade, made + 1);
-  EXPECT_EQ(graph.runs, runs + 2);
+  // the new one starts over in its turn.
+  platform.stamp = ClipStamp{1673217, 43};
+  rig.End(5000ms);
+  rig.End(6000ms);
+  EXPECT_EQ(platform.graphsBuilt, 4);
+  EXPECT_EQ(platform.runs, 5);
 
-  // Cut short during the logo phase: the next play builds anew, says why it fails, and tries
+  // Cut short during the logo's phase: the next play builds anew, says why it fails, and tries
   // again at each play.
-  rig.player.SetCommand(kStopCommand);
-  made = graph.graphsMade;
-  graph.stamp = ClipStamp{0, 44};
-  graph.results[L"RenderSourceToExistingRenderers"] = kCannotRender;
-  rig.player.SetCommand(kPlayCommand);
-  EXPECT_EQ(graph.graphsMade, made + 1);
-  EXPECT_EQ(graph.message, kCannotPlay + L"Not a clip the system can play.");
-  rig.player.SetCommand(kStopCommand);
-  rig.player.SetCommand(kPlayCommand);
-  EXPECT_EQ(graph.graphsMade, made + 2);
+  rig.player.Stop();
+  platform.stamp = ClipStamp{0, 44};
+  platform.unplayable = kNotAClip;
+  rig.player.Play();
+  EXPECT_EQ(platform.message, kCannotPlay + L"Not a clip the system can play.");
+  EXPECT_FALSE(platform.exists);
+  platform.unplayable.reset();
+  rig.player.Play();
+  EXPECT_TRUE(platform.running);
+  EXPECT_EQ(platform.message, L"");
 
   // Gone while it played: the next end says so.
-  graph.results.clear();
-  rig.player.SetCommand(kPlayCommand);
-  graph.stamp = std::nullopt;
-  graph.results[L"AddSource"] = kFileNotFound;
-  rig.Complete(9000ms);
-  EXPECT_EQ(graph.message, kCannotPlay + L"File not found.");
-  EXPECT_FALSE(graph.exists);
+  platform.stamp = std::nullopt;
+  platform.unplayable = ClipProblem{ClipFault::FileNotFound};
+  rig.End(9000ms);
+  EXPECT_EQ(platform.message, kCannotPlay + L"File not found.");
+  EXPECT_FALSE(platform.exists);
 }
 
-TEST(GraphPlayer, ClipThatCannotBePlayedIsGivenUpAtAnyStepWithItsReason) {
-  const struct {
-    const wchar_t* step;
-    Hresult result;
-    bool mute;
-  } steps[] = {
-      {L"AddSource", kFileNotFound, true},
-      {L"RenderFile", kPathNotFound, false},
-      {L"RenderSourceToExistingRenderers", kCannotRender, true},
-      {L"RemoveFilter", kAccessDenied, true},
-      {L"AttachToControl", kNotImplemented, false},
-      {L"Run", kNotImplemented, true},
-  };
-  for (const auto& s : steps) {
-    Rig rig;
-    rig.graph.platformLeaves.push_back(kLeftOver);
-    rig.graph.platformLeaves.push_back(kAudioDecoder);
-    rig.graph.results[s.step] = s.result;
-    EXPECT_NO_THROW(rig.Load(s.mute));
-    EXPECT_FALSE(rig.graph.exists) << s.step;
-    EXPECT_EQ(rig.graph.message.rfind(kCannotPlay, 0), 0u) << s.step;
-    // Nothing built, so these have nothing to tell a graph; the fake fails any call.
-    rig.player.SetMute(!s.mute);
-    rig.player.Move(0, 0, 7680, 5760);
-    rig.player.SetCommand(kStopCommand);
-    rig.player.Rest();
-    rig.player.OnGraphEvents(1000ms);
-    rig.player.OnRestartTimer(1000ms);
-  }
-
-  // Nothing to see, and a system without its media engine.
+TEST(GraphPlayer, ClipThatCannotBePlayedSaysWhyAndEachLaterPlayTriesAgain) {
   Rig rig;
-  FakeGraph& graph = rig.graph;
-  graph.rendererConnects = false;
+  FakePlatform& platform = rig.platform;
+  platform.unplayable = ClipProblem{ClipFault::NoPicture};
   rig.Load(true);
-  EXPECT_EQ(graph.message, kCannotPlay + L"No picture in the clip.");
-  graph.results[L"Create"] = kClassNotRegistered;
-  rig.player.SetCommand(kPlayCommand);
-  EXPECT_EQ(graph.message, EngineMissingLine(kClip));
+  EXPECT_EQ(platform.message, kCannotPlay + L"No picture in the clip.");
+  // Nothing built, so these have nothing to tell a graph; the fake fails any call.
+  rig.player.Move(0, 0, 7680, 5760);
+  rig.player.Stop();
+  rig.player.Rest();
+  rig.player.OnGraphEvents(1000ms);
+  rig.player.OnRestartTimer(1000ms);
+  EXPECT_EQ(platform.area, (PixelRect{0, 0, 512, 384}));
+  rig.player.Play();
+  EXPECT_EQ(platform.message, kCannotPlay + L"No picture in the clip.") << "the line stays";
+  platform.unplayable.reset();
+  rig.player.Play();
+  EXPECT_TRUE(platform.running);
+  EXPECT_EQ(platform.pictureSize, (PixelSize{512, 384}));
+  EXPECT_EQ(platform.message, L"");
 
-  // Failures while playing: an error from the graph, with its code or without one, a loop that
-  // cannot seek.
-  graph.results.clear();
-  graph.rendererConnects = true;
-  graph.platformText = L"";
-  rig.player.SetCommand(kPlayCommand);
-  graph.Post(GraphEventCode::ErrorAbort, static_cast<Hresult>(0x8004022E));
-  graph.Post(GraphEventCode::Complete);
+  // A graph that is built anew but does not run either goes again.
+  platform.runRefused = true;
+  rig.player.Play();
+  EXPECT_EQ(platform.message, kCannotPlay + L"The platform's words.");
+  EXPECT_FALSE(platform.exists);
+  platform.runRefused = false;
+  rig.player.Play();
+
+  // Failures while it plays: an error from the graph, and a graph that cannot start over.
+  platform.Post(kBroken);
+  platform.Post();
   rig.player.OnGraphEvents(5000ms);
-  EXPECT_EQ(graph.message, kCannotPlay + L"Error 0x8004022E.");
-  rig.player.SetCommand(kPlayCommand);
-  graph.Post(GraphEventCode::StreamErrorStopped, kOk);
-  rig.player.OnGraphEvents(6000ms);
-  EXPECT_EQ(graph.message, kCannotPlay + L"Error 0x80004005.");
-  rig.player.SetCommand(kPlayCommand);
-  graph.results[L"SeekToStart"] = kNotImplemented;
-  rig.Complete(7000ms);
-  EXPECT_FALSE(graph.exists);
-  EXPECT_EQ(graph.message, kCannotPlay + L"Error 0x80004001.");
+  EXPECT_EQ(platform.message, kCannotPlay + L"The platform's words.");
+  EXPECT_FALSE(platform.exists);
+  rig.player.Play();
+  platform.graphBroken = true;
+  rig.End(7000ms);
+  EXPECT_EQ(platform.message, kCannotPlay + L"The platform's words.");
+  EXPECT_FALSE(platform.exists);
 }
 
 TEST(FailureLine, CommonReasonsInTheProgramsOwnWordsOthersInThePlatformsOrAsTheirCode) {
   const struct {
-    std::uint32_t code;
-    std::wstring platformText;
+    ClipProblem problem;
     std::wstring reason;
   } rows[] = {
-      {0x80070002, L"x", L"File not found."},
-      {0x80070003, L"x", L"File not found."},
-      {0x80070005, L"Error: 0x80070005", L"Access denied."},
-      {0x00040257, L"Error: 0x40257", L"No picture in the clip."},
-      {0x80040218, L"Error: 0x80040218", L"Not a clip the system can play."},
-      {0x8004022E, L"  The stream ended early.\r\n", L"The stream ended early."},
-      {0x80070020, L" \r\n\t", L"Error 0x80070020."},
-      {0x0000000A, L"", L"Error 0x0000000A."},
+      {{ClipFault::FileNotFound, 0x80070002, L"x"}, L"File not found."},
+      {{ClipFault::AccessDenied}, L"Access denied."},
+      {{ClipFault::NoPicture}, L"No picture in the clip."},
+      {{ClipFault::NotAClip}, L"Not a clip the system can play."},
+      {{ClipFault::NoMediaEngine}, L"the system's media engine (DirectShow) cannot be loaded."},
+      {{ClipFault::Other, 0x8004022E, L"  The stream ended early.\r\n"}, L"The stream ended early."},
+      {{ClipFault::Other, 0x80070020, L" \r\n\t"}, L"Error 0x80070020."},
+      {{ClipFault::Other, 0x0000000A}, L"Error 0x0000000A."},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(FailureLine(L"C:\\t.mpg", static_cast<Hresult>(row.code), row.platformText),
-              L"Cannot play C:\\t.mpg: " + row.reason)
-        << std::hex << row.code;
+    EXPECT_EQ(FailureLine(L"C:\\t.mpg", row.problem), L"Cannot play C:\\t.mpg: " + row.reason);
   }
-  // Every answer of the graph for a file that holds nothing it can play.
-  for (const std::uint32_t code : {0x80040206u, 0x80040207u, 0x80040217u, 0x8004022Au, 0x8004022Fu,
-                                   0x80040240u, 0x80040241u, 0x80040243u, 0x80040255u, 0x8004025Du,
-                                   0x80040265u}) {
-    EXPECT_EQ(FailureLine(L"C:\\t.mpg", static_cast<Hresult>(code), L"x"),
-              L"Cannot play C:\\t.mpg: Not a clip the system can play.")
-        << std::hex << code;
-  }
-  EXPECT_EQ(FailureLine(L"C:\\t.mpg", kClassNotRegistered, L"x"), EngineMissingLine(L"C:\\t.mpg"));
-  EXPECT_NE(EngineMissingLine(L"C:\\t.mpg").find(L"media engine"), std::wstring::npos);
 }
 
-TEST(GraphPlayer, NewFileReleasesTheGraphAndTheNextPlayBuildsItAnew) {
+TEST(GraphPlayer, NewClipReleasesTheGraphAndTheLineOfTheOneBefore) {
   Rig rig;
-  rig.Load(true);
-  rig.player.SetFileName(kClip);
-  EXPECT_TRUE(rig.graph.exists) << "the same file keeps its graph";
-  rig.player.SetFileName(L"C:\\other.mpg");
-  EXPECT_FALSE(rig.graph.exists);
+  rig.Load(false);
+  rig.player.SetClip(kClip);
+  EXPECT_TRUE(rig.platform.exists) << "the same clip keeps its graph";
+  rig.player.SetClip(L"C:\\other.mpg");
+  EXPECT_FALSE(rig.platform.exists);
   rig.player.OnGraphEvents(1000ms);  // the old graph's last word, already on its way
-  rig.player.SetCommand(kPlayCommand);
-  EXPECT_TRUE(rig.graph.running);
-  EXPECT_EQ(rig.graph.source, L"C:\\other.mpg");
 
-  // The line that said why the file before could not be played goes with it.
   Rig failed;
-  failed.graph.results[L"AddSource"] = kFileNotFound;
-  failed.Load(true);
-  failed.player.SetFileName(L"C:\\other.mpg");
-  EXPECT_EQ(failed.graph.message, L"");
+  failed.platform.unplayable = kNotAClip;
+  failed.Load(false);
+  failed.player.SetClip(L"C:\\other.mpg");
+  EXPECT_EQ(failed.platform.message, L"");
 }
 
 TEST(GraphPlayer, MoveConvertsEachAxisAndKeepsThePictureOnTheWholeControl) {
@@ -502,22 +375,22 @@ TEST(GraphPlayer, MoveConvertsEachAxisAndKeepsThePictureOnTheWholeControl) {
   };
   for (const auto& row : rows) {
     Rig rig(row.dpiX, row.dpiY);
-    rig.Load(true);
+    rig.Load(false);
     rig.player.Move(row.left, row.top, row.width, row.height);
-    EXPECT_EQ(rig.graph.area, row.area) << row.dpiX << " " << row.left;
-    EXPECT_EQ(rig.graph.pictureSize, (PixelSize{row.area.width, row.area.height})) << row.left;
+    EXPECT_EQ(rig.platform.area, row.area) << row.dpiX << " " << row.left;
+    EXPECT_EQ(rig.platform.pictureSize, (PixelSize{row.area.width, row.area.height})) << row.left;
   }
 }
 
 TEST(GraphPlayer, DestroyingThePlayerReleasesTheGraph) {
-  FakeGraph graph;
+  FakePlatform platform;
   {
-    GraphPlayer player(graph, graph, 96, 96);
-    player.SetFileName(kClip);
-    player.SetCommand(kPlayCommand);
-    ASSERT_TRUE(graph.exists);
+    GraphPlayer player(platform, platform, 96, 96);
+    player.SetClip(kClip);
+    player.Play();
+    ASSERT_TRUE(platform.exists);
   }
-  EXPECT_FALSE(graph.exists);
+  EXPECT_FALSE(platform.exists);
 }
 
 }  // namespace

@@ -13,6 +13,9 @@
 //     own memory and its address sent with the message, as the system does. "resume" is a person's
 //     wake (both resume events), "resume-unattended" a wake timer's (the automatic one alone).
 //     Exits 1 when there is no show or its memory cannot be written.
+//   torva_desktop_events flap <count>
+//     Turns the display off and on again `count` times in a row, as a loose cable, a KVM switch or
+//     a monitor that keeps dropping its signal would, telling the show each change as above.
 //   torva_desktop_events post|send <message> <wParam> <lParam>
 //     Posts or sends any message to the show window, as any program on the desktop can; numbers in
 //     C notation (0x… for hexadecimal).
@@ -21,6 +24,7 @@
 #include <cstddef>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -29,6 +33,13 @@ constexpr DWORD kPopupShownMs = 700;
 constexpr DWORD kPopupGoneMs = 500;
 constexpr int kPopupWidth = 200;
 constexpr int kPopupHeight = 150;
+
+// GUID_CONSOLE_DISPLAY_STATE's values.
+constexpr DWORD kDisplayOff = 0;
+constexpr DWORD kDisplayOn = 1;
+constexpr DWORD kDisplayDimmed = 2;
+// Between two changes of a flapping display: about as fast as a loose cable makes them.
+constexpr DWORD kFlapStepMs = 50;
 
 int Number(const wchar_t* text) { return static_cast<int>(std::wcstol(text, nullptr, 10)); }
 ULONG_PTR Bits(const wchar_t* text) { return static_cast<ULONG_PTR>(std::wcstoull(text, nullptr, 0)); }
@@ -75,41 +86,51 @@ int Popups(int count) {
   return 0;
 }
 
-// The show's answer to WM_POWERBROADCAST: the message is sent, not posted, so this returns once
-// the show has acted on it.
-int Power(const std::wstring& event) {
-  const HWND show = FindWindowW(L"TorvaShow", nullptr);
-  if (!show) return 1;
-  if (event == L"suspend") return SendMessageW(show, WM_POWERBROADCAST, PBT_APMSUSPEND, 0) ? 0 : 1;
-  if (event == L"resume" || event == L"resume-unattended") {
-    const bool answered = SendMessageW(show, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
-    if (event == L"resume-unattended") return answered ? 0 : 1;
-    return SendMessageW(show, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0) ? 0 : 1;
-  }
-  DWORD state = 0;
-  if (event == L"display-on") state = 1;
-  if (event == L"display-dimmed") state = 2;
-  if (state == 0 && event != L"display-off") return 2;
-
+// The show's answer to WM_POWERBROADCAST: the message is sent, not posted, so each of these returns
+// once the show has acted on it.
+bool SendDisplayState(HWND show, HANDLE process, DWORD state) {
   unsigned char data[offsetof(POWERBROADCAST_SETTING, Data) + sizeof(DWORD)] = {};
   auto* setting = reinterpret_cast<POWERBROADCAST_SETTING*>(data);
   setting->PowerSetting = GUID_CONSOLE_DISPLAY_STATE;
   setting->DataLength = sizeof(DWORD);
   CopyMemory(setting->Data, &state, sizeof state);
+  void* remote = VirtualAllocEx(process, nullptr, sizeof data, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  const bool sent = remote && WriteProcessMemory(process, remote, data, sizeof data, nullptr);
+  if (sent) SendMessageW(show, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(remote));
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  return sent;
+}
 
+// Opens the show's process to write the notifications' data into, and sends each state in turn.
+int SendDisplayStates(const std::vector<DWORD>& states) {
+  const HWND show = FindWindowW(L"TorvaShow", nullptr);
+  if (!show) return 1;
   DWORD processId = 0;
   GetWindowThreadProcessId(show, &processId);
   const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId);
   if (!process) return 1;
-  void* remote = VirtualAllocEx(process, nullptr, sizeof data, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-  int result = 1;
-  if (remote && WriteProcessMemory(process, remote, data, sizeof data, nullptr)) {
-    SendMessageW(show, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(remote));
-    result = 0;
+  bool sent = true;
+  for (std::size_t i = 0; sent && i < states.size(); ++i) {
+    if (i > 0) Sleep(kFlapStepMs);
+    sent = SendDisplayState(show, process, states[i]);
   }
-  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   CloseHandle(process);
-  return result;
+  return sent ? 0 : 1;
+}
+
+int Power(const std::wstring& event) {
+  if (event == L"suspend" || event == L"resume" || event == L"resume-unattended") {
+    const HWND show = FindWindowW(L"TorvaShow", nullptr);
+    if (!show) return 1;
+    if (event == L"suspend") return SendMessageW(show, WM_POWERBROADCAST, PBT_APMSUSPEND, 0) ? 0 : 1;
+    const bool answered = SendMessageW(show, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    if (event == L"resume-unattended") return answered ? 0 : 1;
+    return SendMessageW(show, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0) ? 0 : 1;
+  }
+  if (event == L"display-off") return SendDisplayStates({kDisplayOff});
+  if (event == L"display-on") return SendDisplayStates({kDisplayOn});
+  if (event == L"display-dimmed") return SendDisplayStates({kDisplayDimmed});
+  return 2;
 }
 
 int Deliver(bool post, const wchar_t* message, const wchar_t* wParam, const wchar_t* lParam) {
@@ -121,6 +142,12 @@ int Deliver(bool post, const wchar_t* message, const wchar_t* wParam, const wcha
   return 0;
 }
 
+int Flap(int count) {
+  std::vector<DWORD> states;
+  for (int i = 0; i < count; ++i) states.insert(states.end(), {kDisplayOff, kDisplayOn});
+  return SendDisplayStates(states);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -128,6 +155,7 @@ int wmain(int argc, wchar_t** argv) {
   if (action == L"mode" && argc == 4) return ChangeMode(Number(argv[2]), Number(argv[3]));
   if (action == L"popup" && argc == 3) return Popups(Number(argv[2]));
   if (action == L"power" && argc == 3) return Power(argv[2]);
+  if (action == L"flap" && argc == 3) return Flap(Number(argv[2]));
   if ((action == L"post" || action == L"send") && argc == 5) {
     return Deliver(action == L"post", argv[2], argv[3], argv[4]);
   }

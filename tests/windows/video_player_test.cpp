@@ -1,6 +1,7 @@
 // The video control in a window of the test itself: the sample clip's picture moves over the whole
-// control, stops and comes back, the control's own mouse and key handling survive the picture's
-// window inside it, and a missing or broken clip leaves its line on screen instead of ending anything.
+// control, stops, rests and comes back, the control's own mouse and key handling survive the
+// picture's window inside it, and a missing, broken or soundless clip leaves its line on screen
+// instead of ending anything.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 
 #include "startup/twips.h"
 #include "tests/windows/saver_process.h"
+#include "startup/com_apartment_win32.h"
 #include "startup/program_win32.h"
 #include "video/graph_video_player_win32.h"
 
@@ -105,15 +107,14 @@ class VideoPlayerTest : public ::testing::Test, public VideoControlEvents {
   }
 
   // As the show does it, with the control at (40, 30) in the host.
-  void Start(const std::wstring& clip) {
+  void Start(const std::wstring& clip, bool sound = false) {
     const int dpiX = ScreenDpi(LOGPIXELSX);
     const int dpiY = ScreenDpi(LOGPIXELSY);
-    video->SetMute(true);
+    video->SetSound(sound);
     video->Move(PixelsToTwips(40, dpiX), PixelsToTwips(30, dpiY), PixelsToTwips(kWidth, dpiX),
                 PixelsToTwips(kHeight, dpiY));
-    video->SetDeviceType(kMpegVideoDevice);
-    video->SetFileName(clip);
-    video->SetCommand(kPlayCommand);
+    video->SetClip(clip);
+    video->Play();
     video->SetVisible(true);
   }
 
@@ -130,6 +131,7 @@ class VideoPlayerTest : public ::testing::Test, public VideoControlEvents {
   }
 
   Program program;
+  const ComApartment com{COINIT_APARTMENTTHREADED};
   const std::wstring sampleClip = BuildDirectory() + L"\\torva.mpg";
   ProgramDirectory directory;  // outlives the control, which may hold a clip in it open
   HWND host = nullptr;
@@ -164,11 +166,11 @@ TEST_F(VideoPlayerTest, SampleClipMovesOverTheWholeControlStopsAndGoesWithIt) {
   // Hide, stop, play and hide again, as the show does it at each logo phase.
   video->SetVisible(false);
   EXPECT_FALSE(IsWindowVisible(picture));
-  video->SetCommand(kStopCommand);
+  video->Stop();
   PumpFor(300);
   video->SetVisible(true);
   EXPECT_FALSE(Moves(picture)) << "a stopped clip goes on";
-  video->SetCommand(kPlayCommand);
+  video->Play();
   EXPECT_TRUE(Moves(picture)) << "the clip did not come back";
   EXPECT_EQ(Picture(), picture) << "the same graph plays again";
 
@@ -178,11 +180,11 @@ TEST_F(VideoPlayerTest, SampleClipMovesOverTheWholeControlStopsAndGoesWithIt) {
   video->ForwardOwnerMessage(host, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(host), 0);
   EXPECT_TRUE(Moves(picture)) << "the clip stopped on a display change";
 
-  // At rest the muted graph stands still and is kept; the next play runs it from the start.
+  // At rest the graph stands still and is kept; the next play runs it from the start.
   video->Rest();
   PumpFor(300);
   EXPECT_FALSE(Moves(picture)) << "the clip goes on at rest";
-  video->SetCommand(kPlayCommand);
+  video->Play();
   EXPECT_TRUE(Moves(picture));
   EXPECT_EQ(Picture(), picture);
 
@@ -233,7 +235,7 @@ TEST_F(VideoPlayerTest, MissingOrBrokenClipLeavesItsLineAndALaterPlayStillPlays)
 
   // A file that is there but holds no clip: the platform's own words for why.
   directory.Write(L"torva.mpg", std::string(100000, '\x5A'));
-  video->SetCommand(kPlayCommand);
+  video->Play();
   const std::wstring broken = TextOfWindow(video->hwnd());
   const std::wstring prefix = L"Cannot play " + clip + L": ";
   EXPECT_EQ(broken.rfind(prefix, 0), 0u) << ::testing::PrintToString(broken);
@@ -242,12 +244,24 @@ TEST_F(VideoPlayerTest, MissingOrBrokenClipLeavesItsLineAndALaterPlayStillPlays)
   EXPECT_FALSE(Picture()) << "a failed graph leaves no window behind";
 
   // Each play tries again: here the clip has been put right in the meantime.
-  video->SetCommand(kStopCommand);
+  video->Stop();
   DeleteFileW(clip.c_str());
   directory.CopyFromBuild(L"torva.mpg");
-  video->SetCommand(kPlayCommand);
+  video->Play();
   EXPECT_TRUE(WaitUntil([&] { return Picture() && IsWindowVisible(Picture()); }));
   EXPECT_EQ(TextOfWindow(video->hwnd()), L"");
+}
+
+TEST_F(VideoPlayerTest, ClipOfSoundAloneSaysSoWithTheSoundOnAndOff) {
+  // The sample's sound without its picture, which the build makes beside the clip.
+  const std::wstring clip = BuildDirectory() + L"\\sound_only.mpg";
+  if (GetFileAttributesW(clip.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no ffmpeg";
+  for (const bool sound : {false, true}) {
+    video = std::make_unique<GraphVideoPlayer>(program, host, *this);
+    Start(clip, sound);
+    EXPECT_EQ(TextOfWindow(video->hwnd()), L"Cannot play " + clip + L": No picture in the clip.")
+        << sound;
+  }
 }
 
 }  // namespace
