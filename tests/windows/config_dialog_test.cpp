@@ -308,5 +308,75 @@ TEST(ConfigDialog, UnwritableFileIsReportedAndKeepsItsOldBytes) {
   EXPECT_EQ(Sorted(open.directory.FileNames()), (std::vector<std::wstring>{L"torva.scr", L"torva.txt"}));
 }
 
+// The organisation's sound value for as long as the object lives, written where the policy tools
+// write it; the key goes with it.
+class OrganisationPolicy {
+ public:
+  OrganisationPolicy(HKEY root, DWORD type, const std::string& data) : root_(root) {
+    HKEY key = nullptr;
+    EXPECT_EQ(RegCreateKeyExW(root, kKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(key, L"Sound", 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                             static_cast<DWORD>(data.size())), ERROR_SUCCESS);
+    RegCloseKey(key);
+  }
+  OrganisationPolicy(HKEY root, DWORD sound)
+      : OrganisationPolicy(root, REG_DWORD, std::string(reinterpret_cast<const char*>(&sound), sizeof sound)) {}
+  ~OrganisationPolicy() { RegDeleteKeyExW(root_, kKey, KEY_WOW64_64KEY, 0); }
+  OrganisationPolicy(const OrganisationPolicy&) = delete;
+  OrganisationPolicy& operator=(const OrganisationPolicy&) = delete;
+
+ private:
+  static constexpr wchar_t kKey[] = L"SOFTWARE\\Policies\\Torva";
+  HKEY root_;
+};
+
+// Where the organisation has set the sound: its choice shown, neither option to be had, the line
+// that says why, and OK ending without a file touched or made, even where there is no file at all.
+TEST(ConfigDialog, SoundSetByTheOrganisationIsShownAndOkWritesNothing) {
+  struct Case {
+    const char* name;
+    HKEY root;
+    DWORD sound;
+    std::optional<std::string> file;
+  };
+  for (const Case& set : {Case{"user's policy, sound on", HKEY_CURRENT_USER, 1, kSoundOff},
+                          Case{"machine's policy, sound off, no file", HKEY_LOCAL_MACHINE, 0, std::nullopt}}) {
+    OrganisationPolicy policy(set.root, set.sound);
+    ProgramDirectory directory;
+    if (set.file) directory.Write(L"torva.txt", *set.file);
+    SaverProcess saver(directory, L"/c");
+    const HWND dialog = saver.WaitForWindow(IsConfigDialog, kPatience);
+    ASSERT_TRUE(dialog) << set.name << ": no settings dialog";
+    EXPECT_EQ(IsChecked(dialog, IDC_SOUND_ON), set.sound == 1) << set.name;
+    EXPECT_EQ(IsChecked(dialog, IDC_SOUND_OFF), set.sound == 0) << set.name;
+    for (const int id : {IDC_SOUND_ON, IDC_SOUND_OFF}) {
+      EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, id))) << set.name;
+    }
+    const HWND note = GetDlgItem(dialog, IDC_SET_BY_ORGANISATION);
+    EXPECT_TRUE(IsWindowVisible(note)) << set.name;
+    EXPECT_EQ(TextOf(note), L"Your organisation has set the sound.") << set.name;
+
+    PostMessageW(GetDlgItem(dialog, IDC_CMD_CLOSE), BM_CLICK, 0, 0);
+    EXPECT_EQ(saver.WaitForExit(kPatience), DWORD{0}) << set.name;
+    EXPECT_EQ(directory.Read(L"torva.txt"), set.file) << set.name;
+    EXPECT_EQ(directory.ReadUserFile(L"torva.txt"), std::nullopt) << set.name;
+  }
+}
+
+// A value in another form than a REG_DWORD is no setting: the user chooses, from the file.
+TEST(ConfigDialog, PolicyValueOfAnotherTypeLeavesTheChoiceToTheUser) {
+  OrganisationPolicy policy(HKEY_LOCAL_MACHINE, REG_SZ, std::string("1\0\0", 4));
+  OpenDialog open(kSoundOff);
+  ASSERT_TRUE(open.dialog) << "no settings dialog";
+  EXPECT_TRUE(IsChecked(open.dialog, IDC_SOUND_OFF));
+  EXPECT_TRUE(IsWindowEnabled(open.Control(IDC_SOUND_ON)));
+  EXPECT_FALSE(IsWindowVisible(open.Control(IDC_SET_BY_ORGANISATION)));
+  SendMessageW(open.Control(IDC_SOUND_ON), BM_CLICK, 0, 0);
+  PostMessageW(open.Control(IDC_CMD_CLOSE), BM_CLICK, 0, 0);
+  EXPECT_EQ(open.saver->WaitForExit(kPatience), DWORD{0});
+  EXPECT_EQ(open.directory.Read(L"torva.txt"), kSoundOn);
+}
+
 }  // namespace
 }  // namespace torva::testing
