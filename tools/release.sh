@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the release from the shipped 32-bit build: build/release/ then holds the installer
 # torva-<version>.msi, torva-<version>-win32.zip (the three files and a README.txt, for installing by
-# hand) and SHA256SUMS. The version is the CMake project's.
+# hand), torva-<version>-policy.zip (the administrative templates, laid out as a PolicyDefinitions
+# folder) and SHA256SUMS. The version is the CMake project's.
 #   tools/release.sh [--version <x.y.z>] [--out <dir>] [--no-build] [--build <dir>]
 # --version packages the same build under another version number and --no-build packages the build
 # as it is; --build packages another win32 build directory (the installer test's older build).
@@ -85,7 +86,15 @@ rm -f "$out/$zip"
 # The package's own signature last, after every change to it.
 [ $signing = no ] || sign "$out/$msi"
 
-(cd "$out" && sha256sum "$msi" "$zip" >SHA256SUMS)
+# The templates as they go into a PolicyDefinitions folder (a domain's central store, or Windows' own).
+policy=torva-$version-policy.zip
+mkdir -p "$stage/policy/PolicyDefinitions/en-US"
+cp "$root/installer/policy/torva.admx" "$stage/policy/PolicyDefinitions/"
+cp "$root/installer/policy/en-US/torva.adml" "$stage/policy/PolicyDefinitions/en-US/"
+rm -f "$out/$policy"
+(cd "$stage/policy" && cmake -E tar cf "$out/$policy" --format=zip PolicyDefinitions)
+
+(cd "$out" && sha256sum "$msi" "$zip" "$policy" >SHA256SUMS)
 rm -rf "$stage"
 echo "release $version in $out$([ $signing = no ] || echo ", signed"):"
-(cd "$out" && ls -l "$msi" "$zip" SHA256SUMS | awk '{printf "  %-28s %9d bytes\n", $NF, $5}')
+(cd "$out" && ls -l "$msi" "$zip" "$policy" SHA256SUMS | awk '{printf "  %-28s %9d bytes\n", $NF, $5}')
