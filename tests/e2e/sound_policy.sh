@@ -64,22 +64,31 @@ set_policy HKLM "$off" REG_SZ
 show_case on 1 "machine's value off as REG_SZ"
 
 # The dialog: the policy's option shown and greyed, keys that would choose the other one change
-# nothing on the screen, and OK writes nothing, not even the user's own file.
+# neither option on the screen, and OK writes nothing, not even the user's own file.
 clear_policy
 set_policy HKLM "$on"
 dir=$(e2e_program_dir 0)
 e2e_start "$dir" "$dir/torva.scr" /c
 e2e_wait_window "Torva Video Screensaver" 30 >/dev/null
 sleep 1
+# Where the client area lies: the window is the dialog's 376 x 425 pixels (at 96 DPI) in an even
+# frame, its caption on top.
+read -r w h x y <<<"$(e2e_windows "Torva Video Screensaver")"
+border=$(((w - 376) / 2))
+client_x=$((x + border)) client_y=$((y + h - 425 - border))
+options="110x50+$((client_x + 36))+$((client_y + 312))"
 before=$(e2e_shot settings-policy)
-for key in Tab Up; do e2e_press_key $key; sleep 0.3; done
+for press in Tab Up; do e2e_press_key $press; sleep 0.3; done
 after=$(e2e_shot settings-policy-keys)
-changed=$({ compare -metric AE "$before" "$after" null: 2>&1 || true; } | sed 's/ .*//')
-[ "$changed" = 0 ] || e2e_fail "keys changed $changed pixels of the dialog: its options can be chosen ($before, $after)"
-e2e_press_key space
+convert "$before" -crop "$options" +repage "$e2e_work/options-before.png"
+convert "$after" -crop "$options" +repage "$e2e_work/options-after.png"
+changed=$({ compare -metric AE "$e2e_work/options-before.png" "$e2e_work/options-after.png" null: 2>&1 || true; } | sed 's/ .*//')
+[ "$changed" = 0 ] || e2e_fail "keys changed $changed pixels of the options ($options): they can be chosen ($before, $after)"
+# OK by the mouse: Wine takes the focus off OK at a Tab when no other control can have it.
+xdotool mousemove $((client_x + 36 + 148)) $((client_y + 376 + 12)) click 1
 code=$(e2e_wait_exit "$dir" 10) || e2e_fail "OK did not end the dialog"
 [ "$code" = 0 ] || e2e_fail "the dialog ended with exit code $code"
 [ "$(cat "$dir/torva.txt")" = "$(printf 'Sound Config file for torva screensaver\r\n0\r\n')" ] || e2e_fail "OK changed torva.txt"
 own_file="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Torva"
 [ ! -e "$own_file" ] || e2e_fail "OK made the user's own settings file"
-e2e_note "dialog under the machine's policy ($before): keys changed nothing, OK wrote nothing, exit 0"
+e2e_note "dialog under the machine's policy ($before): keys changed no option, OK wrote nothing, exit 0"
