@@ -243,13 +243,17 @@ read_registry() {
 # One copy's state, a line each: its files with their hashes, then its registry values and its Apps
 # entry (Wine keeps every product's in the machine's 32-bit uninstall list), from read_registry.
 copy_state() {
-  local folder=$1 values_key=$2 product=$3
+  local folder=$1 product=$2 key patterns=()
+  shift 2
+  for key in "$@"; do patterns+=(-e "[$key]"); done
   [ ! -d "$folder" ] || (cd "$folder" && find . -type f -exec sha256sum {} + | sort)
-  { grep -F -e "[$values_key]" -e "\\Uninstall\\$product]" "$e2e_work/registry" || true; } | { grep -v ' | \[' || true; } | sort
+  { grep -F "${patterns[@]}" -e "\\Uninstall\\$product]" "$e2e_work/registry" || true; } | { grep -v ' | \[' || true; } | sort
 }
-machine_state() { copy_state "$folder_unix" 'HKEY_LOCAL_MACHINE\Software\Wow6432Node\Torva' "$1"; }
+machine_keys=('HKEY_LOCAL_MACHINE\Software\Wow6432Node\Torva')
+user_keys=('HKEY_CURRENT_USER\Software\Torva' 'HKEY_CURRENT_USER\Software\Classes\Local Settings\Software\Torva')
+machine_state() { copy_state "$folder_unix" "$1" "${machine_keys[@]}"; }
 user_state() {
-  copy_state "$user_folder_unix" 'HKEY_CURRENT_USER\Software\Torva' "$1"
+  copy_state "$user_folder_unix" "$1" "${user_keys[@]}"
   echo "SCRNSAVE.EXE=$(reg_value "$desktop" SCRNSAVE.EXE)"
 }
 # Both copies in short, for people to read: the files, the values of each scope and the Apps entries.
@@ -259,8 +263,7 @@ both_states() {
   for where in "$folder_unix" "$user_folder_unix"; do
     [ ! -d "$where" ] || (cd "$where/.." && find Torva -type f | sed "s|^|$(basename "$(dirname "$where")")/|")
   done
-  copy_state /nonexistent 'HKEY_LOCAL_MACHINE\Software\Wow6432Node\Torva' none
-  copy_state /nonexistent 'HKEY_CURRENT_USER\Software\Torva' none
+  copy_state /nonexistent none "${machine_keys[@]}" "${user_keys[@]}"
   products | sed 's/^/Apps entry: /'
   echo "SCRNSAVE.EXE=$(reg_value "$desktop" SCRNSAVE.EXE)"
 }
