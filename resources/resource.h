@@ -19,3 +19,5 @@
 #define IDC_SOUND_OFF 1003
 // Not IDOK: Enter on an option button must not save, only Enter or Space on the button itself.
 #define IDC_CMD_CLOSE 1004
+// Shown only where the organisation has set the sound.
+#define IDC_SET_BY_ORGANISATION 1005

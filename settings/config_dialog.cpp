@@ -19,6 +19,8 @@ constexpr TwipsRect kImage2{540, 420, 4470, 3390};
 constexpr TwipsRect kSoundOn{600, 4740, 1515, 315};
 constexpr TwipsRect kSoundOff{600, 5040, 1515, 315};
 constexpr TwipsRect kCmdClose{540, 5640, 4455, 375};
+// Between the options and OK, as wide as the space OK spans from the options' left edge.
+constexpr TwipsRect kOrganisationNote{600, 5370, 4395, 240};
 constexpr float kOptionFontPoints = 8.25f;
 constexpr float kPointsPerInch = 72;
 
@@ -27,15 +29,24 @@ PixelRect ToPixels(const TwipsRect& rect, int dpi) {
           TwipsToPixels(rect.width, dpi), TwipsToPixels(rect.height, dpi)};
 }
 
+SoundOption OptionFor(bool soundOn) { return soundOn ? SoundOption::SoundOn : SoundOption::SoundOff; }
+
 }  // namespace
 
 void ConfigDialog::OnLoad() {
-  view_.SelectOption(settings_.Read() ? SoundOption::SoundOn : SoundOption::SoundOff);
+  if (const std::optional<bool> set = settings_.SetByOrganisation()) {
+    setByOrganisation_ = true;
+    view_.SelectOption(OptionFor(*set));
+    view_.ShowSetByOrganisation();
+    return;
+  }
+  view_.SelectOption(OptionFor(settings_.Read()));
 }
 
 void ConfigDialog::OnCmdCloseClick() {
   // A failed write throws past EndProgram, so the user sees the report instead of a silent loss.
-  settings_.Write(view_.IsSelected(SoundOption::SoundOn));
+  // Under the organisation's setting there is no choice to save, and the file stays as it is.
+  if (!setByOrganisation_) settings_.Write(view_.IsSelected(SoundOption::SoundOn));
   view_.EndProgram();
 }
 
@@ -55,6 +66,7 @@ ConfigDialogLayout LayOutConfigDialog(int dpi, PixelSize logo) {
   layout.soundOn = ToPixels(kSoundOn, dpi);
   layout.soundOff = ToPixels(kSoundOff, dpi);
   layout.cmdClose = ToPixels(kCmdClose, dpi);
+  layout.organisationNote = ToPixels(kOrganisationNote, dpi);
   layout.optionFontHeight =
       -static_cast<int>(std::lround(kOptionFontPoints * static_cast<float>(UsableDpi(dpi)) / kPointsPerInch));
   return layout;

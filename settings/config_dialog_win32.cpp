@@ -9,6 +9,7 @@
 
 #include "resources/resource.h"
 #include "settings/config_dialog.h"
+#include "settings/sound_policy_win32.h"
 #include "settings/win32_file_system.h"
 #include "startup/com_apartment_win32.h"
 #include "startup/program_win32.h"
@@ -25,6 +26,7 @@ class ProgramSettingsStore final : public SoundSettingStore {
  public:
   bool Read() override { return ReadProgramSoundSettingToEdit(); }
   void Write(bool soundOn) override { WriteProgramSoundSetting(soundOn); }
+  std::optional<bool> SetByOrganisation() override { return ReadSoundSetByOrganisation(); }
 };
 
 int ControlId(SoundOption option) {
@@ -73,6 +75,11 @@ class ConfigDialogWindow final : public ConfigDialogView {
   }
   bool IsSelected(SoundOption option) const override {
     return IsDlgButtonChecked(hwnd_, ControlId(option)) == BST_CHECKED;
+  }
+  void ShowSetByOrganisation() override {
+    EnableWindow(GetDlgItem(hwnd_, IDC_SOUND_ON), FALSE);
+    EnableWindow(GetDlgItem(hwnd_, IDC_SOUND_OFF), FALSE);
+    ShowWindow(GetDlgItem(hwnd_, IDC_SET_BY_ORGANISATION), SW_SHOW);
   }
   void OpenWebAddress(const wchar_t* address) override { torva::OpenWebAddress(hwnd_, address); }
   void LetPendingEventsRun() override { program_.LetPendingEventsRun(); }
@@ -141,6 +148,7 @@ class ConfigDialogWindow final : public ConfigDialogView {
     Place(IDC_SOUND_ON, layout.soundOn);
     Place(IDC_SOUND_OFF, layout.soundOff);
     Place(IDC_CMD_CLOSE, layout.cmdClose);
+    Place(IDC_SET_BY_ORGANISATION, layout.organisationNote);
     SizeAndCentre(layout.client);
 
     dialog_.OnLoad();

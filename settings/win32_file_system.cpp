@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "settings/sound_policy_win32.h"
 #include "settings/sound_setting.h"
 #include "startup/program_directory_win32.h"
 #include "startup/system_library_win32.h"
@@ -147,6 +148,8 @@ SettingsFiles ProgramSettingsFiles() {
 }  // namespace
 
 bool ReadProgramSoundSetting() {
+  // Where the organisation has set the sound, that rules and the file is not read: nor needed.
+  if (const std::optional<bool> set = ReadSoundSetByOrganisation()) return *set;
   Win32FileSystem files;
   return ReadSoundSetting(files, ProgramSettingsFiles());
 }

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # A signed release, made as tools/release.sh makes it with a real certificate and time-stamp
 # server, here a throwaway self-signed certificate for code signing and a time-stamp server on this
-# machine: torva.scr inside the zip and inside the MSI, and the MSI itself, must each carry a
-# signature and a time stamp that verify against those certificates, and the unsigned release must
-# carry none. Uses the win32 build as it is.
+# machine: torva.scr inside the zip and inside the MSI, the MSI's action DLL, and the MSI itself,
+# must each carry a signature and a time stamp that verify against those certificates, and the
+# unsigned release must carry none. Uses the win32 build as it is.
 #   tests/release_signing.sh [<folder for the signed release>]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -88,6 +88,8 @@ unzip -p "$zip" torva.scr >"$work/zip-torva.scr"
 verify "$work/zip-torva.scr" "torva.scr in $(basename "$zip")"
 msiextract -C "$work/msi" "$msi" >/dev/null
 verify "$(find "$work/msi" -name torva.scr | head -1)" "torva.scr in $(basename "$msi")"
+msiinfo extract "$msi" Binary.InstallerActions >"$work/installer_actions.dll"
+verify "$work/installer_actions.dll" "the installer's action DLL in $(basename "$msi")"
 (cd "$out" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match the signed files"
 
 # The unsigned release beside it, built without the variables, carries no signature.

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Builds the release from the shipped 32-bit build: build/release/ then holds the installer
 # torva-<version>.msi, torva-<version>-win32.zip (the three files and a README.txt, for installing by
-# hand) and SHA256SUMS. The version is the CMake project's.
+# hand), torva-<version>-policy.zip (the administrative templates, laid out as a PolicyDefinitions
+# folder) and SHA256SUMS. The version is the CMake project's.
 #   tools/release.sh [--version <x.y.z>] [--out <dir>] [--no-build] [--build <dir>]
 # --version packages the same build under another version number and --no-build packages the build
 # as it is; --build packages another win32 build directory (the installer test's older build).
 #
 # Signing (Authenticode, with osslsigncode): with TORVA_SIGN_PFX (a PKCS#12 file holding the
 # code-signing certificate and its key) and TORVA_SIGN_PASSWORD (its password) set, torva.scr is
-# signed before it goes into the zip and the MSI, and the MSI last of all; TORVA_SIGN_TIMESTAMP
+# signed before it goes into the zip and the MSI, the installer's action DLL before it goes into the
+# MSI, and the MSI last of all; TORVA_SIGN_TIMESTAMP
 # (a time-stamp server's URL) adds an RFC 3161 time stamp to both. Without them the release is
 # unsigned, and says so.
 set -euo pipefail
@@ -29,7 +31,8 @@ done
 
 build=${build:-$root/build/win32}
 if [ $build_first = yes ]; then
-  (cd "$root" && cmake --preset win32 >/dev/null && cmake --build --preset win32 --target torva >/dev/null)
+  (cd "$root" && cmake --preset win32 >/dev/null &&
+     cmake --build --preset win32 --target torva torva_installer_actions >/dev/null)
 fi
 if [ -z "$version" ]; then
   version=$(sed -n 's/^#define TORVA_VERSION_STRING "\(.*\)"$/\1/p' "$build/generated/version.h")
@@ -61,13 +64,15 @@ sign() {
 stage=$out/stage
 rm -rf "$stage"
 mkdir -p "$stage/zip"
-cp "$build/torva.scr" "$root/resources/torva.mpg" "$root/resources/torva.txt" "$root/resources/torva.ico" "$stage/"
-# The settings file a first install with SOUND=1 puts in place.
-sed '2s/.*/1\r/' "$root/resources/torva.txt" >"$stage/torva-sound-on.txt"
-[ $signing = no ] || sign "$stage/torva.scr"
+cp "$build/torva.scr" "$root/resources/torva.mpg" "$root/resources/torva.txt" "$root/resources/torva.ico" \
+   "$build/installer/installer_actions.dll" "$stage/"
+[ $signing = no ] || { sign "$stage/torva.scr"; sign "$stage/installer_actions.dll"; }
 
 msi=torva-$version.msi
-(cd "$stage" && wixl -D Version="$version" -o "$out/$msi" "$root/installer/torva.wxs")
+# The version as one number that the package's conditions can compare.
+IFS=. read -r major minor patch <<<"$version"
+(cd "$stage" && wixl -D Version="$version" -D VersionNumber=$((major * 16777216 + minor * 65536 + patch)) \
+   -o "$out/$msi" "$root/installer/torva.wxs")
 [ -f "$out/$msi" ] || { echo "release: wixl made no $msi" >&2; exit 1; }
 # What wixl cannot write, set in the tables; the file's version is the one the program itself carries.
 file_version=$(sed -n 's/^#define TORVA_VERSION_\(MAJOR\|MINOR\|PATCH\) \(.*\)$/\2/p' "$build/generated/version.h" |
@@ -85,7 +90,15 @@ rm -f "$out/$zip"
 # The package's own signature last, after every change to it.
 [ $signing = no ] || sign "$out/$msi"
 
-(cd "$out" && sha256sum "$msi" "$zip" >SHA256SUMS)
+# The templates as they go into a PolicyDefinitions folder (a domain's central store, or Windows' own).
+policy=torva-$version-policy.zip
+mkdir -p "$stage/policy/PolicyDefinitions/en-US"
+cp "$root/installer/policy/torva.admx" "$stage/policy/PolicyDefinitions/"
+cp "$root/installer/policy/en-US/torva.adml" "$stage/policy/PolicyDefinitions/en-US/"
+rm -f "$out/$policy"
+(cd "$stage/policy" && cmake -E tar cf "$out/$policy" --format=zip PolicyDefinitions)
+
+(cd "$out" && sha256sum "$msi" "$zip" "$policy" >SHA256SUMS)
 rm -rf "$stage"
 echo "release $version in $out$([ $signing = no ] || echo ", signed"):"
-(cd "$out" && ls -l "$msi" "$zip" SHA256SUMS | awk '{printf "  %-28s %9d bytes\n", $NF, $5}')
+(cd "$out" && ls -l "$msi" "$zip" "$policy" SHA256SUMS | awk '{printf "  %-28s %9d bytes\n", $NF, $5}')

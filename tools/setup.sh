@@ -12,7 +12,7 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   gstreamer1.0-plugins-ugly gstreamer1.0-libav
   cmake ninja-build googletest g++ clang libclang-rt-14-dev python3
-  python3-pil fonts-dejavu-core icoutils wixl msitools unzip
+  python3-pil fonts-dejavu-core icoutils wixl msitools unzip libxml2-utils
   osslsigncode openssl
 )
 packages_i386=(

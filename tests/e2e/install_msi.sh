@@ -26,13 +26,21 @@ file_row=$(msiinfo export "$msi" File | awk -F'\t' '$1 == "TorvaScr"')
 
 # Validation rules that Windows Installer documents and Wine does not enforce, for both scopes, read
 # from the tables: no action marked to run elevated (2048) and no HKLM row (root 2) in a package
-# that installs per user (ICE105); no reference to a file or component from a registry value
-# (ICE69); in folders that exist per user only, no file (ICE91) and only components keyed by an
-# HKCU value (ICE38).
+# that installs per user (ICE105); a registry value refers to no component and to a file of its own
+# component only (ICE69); one component per installed file: no two install a file of the same name
+# into the same folder (ICE30); in folders that exist per user only, no file (ICE91) and only
+# components keyed by an HKCU value (ICE38).
 table() { msiinfo export "$msi" "$1" | tr -d '\r' | tail -n +4; }
 table CustomAction | awk -F'\t' 'int($2 / 2048) % 2' | grep . && e2e_fail "a custom action is marked to run elevated"
 table Registry | awk -F'\t' '$2 == 2' | grep . && e2e_fail "a registry row names HKLM"
-table Registry | grep '\[[#!$]' && e2e_fail "a registry value refers to a file or component"
+table Registry | grep '\[\$' && e2e_fail "a registry value refers to a component"
+table Registry | awk -F'\t' '{ v = $5; while (match(v, /\[[#!][^]]*\]/)) { print $6, substr(v, RSTART + 2, RLENGTH - 3); v = substr(v, RSTART + RLENGTH) } }' |
+  while read -r component file; do
+    [ "$(table File | awk -F'\t' -v f="$file" '$1 == f { print $2 }')" = "$component" ] || echo "$component: $file"
+  done | grep . && e2e_fail "a registry value refers to a file of another component"
+table File | awk -F'\t' '{ name = tolower($3); sub(/.*\|/, "", name); print $2, name }' | while read -r component name; do
+  echo "$(table Component | awk -F'\t' -v c="$component" '$1 == c { print $3 }')/$name"
+done | sort | uniq -d | grep . && e2e_fail "two components install the same file"
 # Value names are fixed, and no public property (all capitals) steers a key.
 table Registry | awk -F'\t' '$4 ~ /\[/ || $3 ~ /\[[A-Z0-9_.]+\]/' | grep . && e2e_fail "a registry name can be steered"
 per_user_folders=$(table Directory | awk -F'\t' '
@@ -47,7 +55,7 @@ for folder in $per_user_folders; do
       e2e_fail "$component in the per-user folder $folder is not keyed by an HKCU value"
   done
 done
-e2e_note "tables: no elevated action, no HKLM row, no file reference in the registry, fixed value names, per-user folders $(echo $per_user_folders) hold no file and only HKCU-keyed components"
+e2e_note "tables: no elevated action, no HKLM row, registry values refer to their own component's files only, one component per file, fixed value names, per-user folders $(echo $per_user_folders) hold no file and only HKCU-keyed components"
 
 # An older build of this tree, and this build packaged once more (a new product of the same version).
 old_msi=$(e2e_older_package "$e2e_work/previous")
@@ -169,9 +177,14 @@ wine reg delete "$desktop" /v ScreenSaveActive /f >/dev/null
 # settings of its own). Under Wine each upgrade drops the upgrade code's registration that the old
 # and the new product share, so every check that needs it starts from a first install.
 snapshot reinstall
-# What the package looks up for itself, given on the command line, steers nothing.
-msiexec /i "$msi" 'CURRENTSAVER=C:\windows\system32\other.scr' 'DesktopKey=Software\Torva\Steered'
+# What the package looks up for itself, given on the command line, steers nothing: a first install
+# chooses Torva as the saver and installs the setting sound off, as without them.
+msiexec /i "$msi" 'CURRENTSAVER=C:\windows\system32\other.scr' 'DesktopKey=Software\Torva\Steered' \
+  WIX_UPGRADE_DETECTED=1 WIX_DOWNGRADE_DETECTED=1 "USERPRODUCT=$(product_code "$old_msi")" USERVERSION=1 \
+  "MACHINEPRODUCT=$(product_code "$old_msi")" MACHINEVERSION=1 "MACHINEFOLDER=$folder\\" \
+  "PRODUCTFOLDER=$folder\\" 'USERSAVERSHORT=C:\windows\system32\other.scr'
 [ "$(reg_value "$desktop" SCRNSAVE.EXE)" = "$saver" ] || e2e_fail "the command line kept Torva from being the saver"
+[ "$(cat "$folder_unix/torva.txt")" = "$(sound_file 0)" ] || e2e_fail "the command line changed the installed setting"
 torva_scr_before=$(sha256sum <"$folder_unix/torva.scr")
 
 # An older version over this one is refused and changes nothing.

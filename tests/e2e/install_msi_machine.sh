@@ -70,7 +70,10 @@ wine cmd /c exit
 
 old_msi=$(e2e_older_package "$e2e_work/previous")
 previous=$(basename "$old_msi" .msi | sed 's/^torva-//')
+# This build packaged once more: the same version as a product of its own, as a later download is.
+"$torva_root/tools/release.sh" --no-build --out "$e2e_work/again" >/dev/null
 cp "$msi" "$old_msi" "$run/packages/"
+cp "$e2e_work/again/torva-$version.msi" "$run/packages/torva-again.msi"
 chmod -R a+rX "$run/packages"
 package() { echo "Z:${run//\//\\}\\packages\\torva-$1.msi"; }
 msiexec() {
@@ -108,11 +111,14 @@ snapshot() {
 }
 added() { comm -13 "$e2e_work/$1" "$e2e_work/$2"; }
 
-# A run that failed half-way may have left a Torva installed, or the user's own settings file.
+# A run that failed half-way may have left a Torva installed, the user's own settings file or a
+# saver chosen.
+[ ! -d "$folder_unix" ] || chmod -R u+w "$folder_unix"
 while read -r product _; do
   [ -n "$product" ] && { wine msiexec /x "$product" /qn || true; }
 done < <(products)
 rm -rf "$(dirname "$own_file_unix")"
+wine reg delete 'HKCU\Control Panel\Desktop' /v SCRNSAVE.EXE /f || true
 snapshot before
 
 # For the machine: into Program Files, the Apps entry and the folder in the machine's registry, and
@@ -217,6 +223,107 @@ msiexec /x "$(package "$version")"
 [ -z "$(products)" ] || e2e_fail "uninstalling left the product: $(products)"
 [ "$(cat "$own_file_unix")" = "$(sound_file 1)" ] || e2e_fail "uninstalling touched the user's own settings file"
 rm -rf "$(dirname "$own_file_unix")"
+
+# The two scopes side by side, each way round: whatever one scope's copy goes through (install,
+# upgrade, removal), the other's files, registry values and Apps entry stay as they were, and the
+# machine's folder is read-only whenever the user's own copy changes. The upgrades go to this
+# version built once more, a product of its own. Each copy's state is kept beside the screenshots.
+product_code() { msiinfo export "$1" Property | tr -d '\r' | awk -F'\t' '$1 == "ProductCode" { print $2 }'; }
+code_old=$(product_code "$old_msi") code_new=$(product_code "$msi") code_again=$(product_code "$run/packages/torva-again.msi")
+user_folder_unix=$(unix_path "$(wine cmd /c echo %LOCALAPPDATA% | tr -d '\r')\\Programs\\Torva")
+desktop='HKCU\Control Panel\Desktop'
+# The user's and the machine's registry as "key | line" lines, read once for the states below.
+read_registry() {
+  local hive
+  for hive in HKEY_CURRENT_USER 'HKEY_LOCAL_MACHINE\Software'; do
+    wine regedit /E "Z:${run//\//\\}\\export.reg" "$hive"
+    iconv -f UTF-16 -t UTF-8 "$run/export.reg" | tr -d '\r' | awk '/^\[/ { key = $0 } NF { print key " | " $0 }'
+  done >"$e2e_work/registry"
+}
+# One copy's state, a line each: its files with their hashes, then its registry values and its Apps
+# entry (Wine keeps every product's in the machine's 32-bit uninstall list), from read_registry.
+copy_state() {
+  local folder=$1 product=$2 key patterns=()
+  shift 2
+  for key in "$@"; do patterns+=(-e "[$key]"); done
+  [ ! -d "$folder" ] || (cd "$folder" && find . -type f -exec sha256sum {} + | sort)
+  { grep -F "${patterns[@]}" -e "\\Uninstall\\$product]" "$e2e_work/registry" || true; } | { grep -v ' | \[' || true; } | sort
+}
+machine_keys=('HKEY_LOCAL_MACHINE\Software\Wow6432Node\Torva')
+user_keys=('HKEY_CURRENT_USER\Software\Torva' 'HKEY_CURRENT_USER\Software\Classes\Local Settings\Software\Torva')
+machine_state() { copy_state "$folder_unix" "$1" "${machine_keys[@]}"; }
+user_state() {
+  copy_state "$user_folder_unix" "$1" "${user_keys[@]}"
+  echo "SCRNSAVE.EXE=$(reg_value "$desktop" SCRNSAVE.EXE)"
+}
+# Both copies in short, for people to read: the files, the values of each scope and the Apps entries.
+both_states() {
+  local where
+  read_registry
+  for where in "$folder_unix" "$user_folder_unix"; do
+    [ ! -d "$where" ] || (cd "$where/.." && find Torva -type f | sed "s|^|$(basename "$(dirname "$where")")/|")
+  done
+  copy_state /nonexistent none "${machine_keys[@]}" "${user_keys[@]}"
+  products | sed 's/^/Apps entry: /'
+  echo "SCRNSAVE.EXE=$(reg_value "$desktop" SCRNSAVE.EXE)"
+}
+# Runs msiexec with the arguments after "--" and checks that `state` (a command) prints the same
+# before and after; both copies before and after go beside the screenshots.
+unchanged_by() {
+  local name=$1 state=$2
+  shift 3
+  both_states >"$e2e_shots/install-pair-$name-before.txt"
+  $state >"$e2e_work/other-before"
+  msiexec "$@"
+  both_states >"$e2e_shots/install-pair-$name-after.txt"
+  $state | diff "$e2e_work/other-before" - >"$e2e_work/left" ||
+    e2e_fail "msiexec $* changed the other scope's copy: $(head -n 20 "$e2e_work/left")"
+}
+protect_machine() { chmod -R a-w "$folder_unix"; }
+release_machine() { chmod -R u+w "$folder_unix"; }
+
+# The machine's first, then a user's own: installed, upgraded, and removed while it names itself as
+# the saver by its short path.
+msiexec /i "$(package "$version")" ALLUSERS=1
+protect_machine
+unchanged_by machine-first-1-user-install "machine_state $code_new" -- /i "$(package "$previous")"
+[ "$(cat "$user_folder_unix/torva.txt" 2>/dev/null)" = "$(sound_file 0)" ] || e2e_fail "no user's own copy beside the machine's"
+[ "$(products | wc -l)" = 2 ] || e2e_fail "not two products: $(products)"
+unchanged_by machine-first-2-user-upgrade "machine_state $code_new" -- /i "$(package again)"
+[ "$(products | sort)" = "$(printf '%s %s\n' "$code_new" "$version" "$code_again" "$version" | sort)" ] ||
+  e2e_fail "after the user's upgrade: $(products)"
+long_saver=$(reg_value "$desktop" SCRNSAVE.EXE)
+[ "$(unix_path "$long_saver")" -ef "$user_folder_unix/torva.scr" ] || e2e_fail "the user's own copy is not the saver: $long_saver"
+short_saver=$(wine winepath -s "$long_saver" | tr -d '\r')
+[ "${short_saver,,}" != "${long_saver,,}" ] || e2e_fail "no short path for $long_saver to test with"
+wine reg add "$desktop" /v SCRNSAVE.EXE /d "$short_saver" /f
+unchanged_by machine-first-3-user-removal "machine_state $code_new" -- /x "$(package again)"
+[ -z "$(reg_value "$desktop" SCRNSAVE.EXE)" ] || e2e_fail "the user's removal left SCRNSAVE.EXE naming its copy by $short_saver"
+[ ! -e "$user_folder_unix" ] || e2e_fail "the user's removal left $user_folder_unix"
+release_machine
+msiexec /x "$(package "$version")"
+[ -z "$(products)" ] || e2e_fail "left installed: $(products)"
+e2e_note "the machine's copy, then a user's own installed, upgraded and removed (saver named by $short_saver): the machine's unchanged"
+
+# A user's own first, then the machine's: installed, upgraded and removed while the user has chosen
+# the machine's copy as the saver; then the user's removed with the machine's in place again.
+msiexec /i "$(package "$previous")"
+unchanged_by user-first-1-machine-install "user_state $code_old" -- /i "$(package "$version")" ALLUSERS=1
+unchanged_by user-first-2-machine-upgrade "user_state $code_old" -- /i "$(package again)" ALLUSERS=1
+[ "$(products | sort)" = "$(printf '%s %s\n' "$code_old" "$previous" "$code_again" "$version" | sort)" ] ||
+  e2e_fail "after the machine's upgrade: $(products)"
+wine reg add "$desktop" /v SCRNSAVE.EXE /d "$folder\\torva.scr" /f
+unchanged_by user-first-3-machine-removal "user_state $code_old" -- /x "$(package again)"
+msiexec /i "$(package again)" ALLUSERS=1
+protect_machine
+unchanged_by user-first-4-user-removal "machine_state $code_again" -- /x "$(package "$previous")"
+[ "$(reg_value "$desktop" SCRNSAVE.EXE)" = "$folder\\torva.scr" ] || e2e_fail "the user's removal changed the machine's copy as the saver"
+release_machine
+msiexec /x "$(package again)"
+[ -z "$(products)" ] || e2e_fail "left installed: $(products)"
+wine reg delete "$desktop" /v SCRNSAVE.EXE /f || true
+e2e_note "a user's own copy, then the machine's installed, upgraded and removed: the user's unchanged, and the other way round"
+
 snapshot after
 diff "$e2e_work/before.files" "$e2e_work/after.files" >"$e2e_work/left" ||
   e2e_fail "left behind (files): $(head -n 20 "$e2e_work/left")"

@@ -319,7 +319,7 @@ e2e_older_package() {
   elif [ "$minor" -gt 0 ]; then previous=$major.$((minor - 1)).0
   else previous=$((major - 1)).0.0; fi
   (cd "$torva_root" && cmake --preset win32 -B "$build" -DTORVA_VERSION_OVERRIDE="$previous" >/dev/null &&
-     cmake --build "$build" --target torva >/dev/null) || e2e_fail "cannot build this tree as $previous"
+     cmake --build "$build" --target torva torva_installer_actions >/dev/null) || e2e_fail "cannot build this tree as $previous"
   cmp -s "$build/torva.scr" "$e2e_scr" && e2e_fail "the build as $previous is byte for byte this one"
   "$torva_root/tools/release.sh" --build "$build" --out "$out" >/dev/null || e2e_fail "cannot package $previous"
   echo "$out/torva-$previous.msi"

@@ -1,5 +1,6 @@
 // The settings dialog's decisions: load selects what the file says, only OK writes, a failed write
-// is not taken for a saved one, and the logo leaves the setting alone.
+// is not taken for a saved one, the logo leaves the setting alone, and where the organisation has
+// set the sound nothing is read or written.
 #include "settings/config_dialog.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +22,7 @@ class Recorder final : public SoundSettingStore, public ConfigDialogView {
   bool storedSoundOn = false;
   std::optional<ErrorCode> readFailure, writeFailure;
   std::optional<SoundOption> selected;
+  std::optional<bool> organisation;
 
   bool Read() override {
     calls.push_back("Read");
@@ -32,6 +34,8 @@ class Recorder final : public SoundSettingStore, public ConfigDialogView {
     if (writeFailure) throw RuntimeError(*writeFailure, L"torva.txt");
     storedSoundOn = soundOn;
   }
+  std::optional<bool> SetByOrganisation() override { return organisation; }
+  void ShowSetByOrganisation() override { calls.push_back("Show set by organisation"); }
   void SelectOption(SoundOption option) override {
     calls.push_back(option == SoundOption::SoundOn ? "Select On" : "Select Off");
     selected = option;
@@ -75,6 +79,21 @@ TEST(ConfigDialog, OkWritesTheSelectedOptionThenEndsTheProgram) {
     dialog.OnCmdCloseClick();
     EXPECT_EQ(world.calls,
               (Calls{option == SoundOption::SoundOn ? "Write 1" : "Write 0", "EndProgram"}));
+  }
+}
+
+// The file is not even looked at (so a missing one is no error), and OK ends the program without
+// writing, whatever the option checked by then.
+TEST(ConfigDialog, SoundSetByTheOrganisationIsShownAndOkWritesNothing) {
+  for (const bool soundOn : {true, false}) {
+    Recorder world;
+    world.organisation = soundOn;
+    world.readFailure = ErrorCode::FileNotFound;
+    ConfigDialog dialog(world, world);
+    dialog.OnLoad();
+    world.selected = soundOn ? SoundOption::SoundOff : SoundOption::SoundOn;
+    dialog.OnCmdCloseClick();
+    EXPECT_EQ(world.calls, (Calls{soundOn ? "Select On" : "Select Off", "Show set by organisation", "EndProgram"}));
   }
 }
 
@@ -129,6 +148,15 @@ TEST(ConfigDialogLayout, ScalesPositionsWithTheDisplayButKeepsTheLogoAtItsNatura
   EXPECT_EQ(at144.image2, (PixelRect{54, 42, 298, 226}));
   EXPECT_EQ(at144.cmdClose, (PixelRect{54, 564, 446, 38}));
   EXPECT_LT(at144.optionFontHeight, at96.optionFontHeight);
+
+  for (const ConfigDialogLayout& layout : {at96, at144}) {
+    const PixelRect& note = layout.organisationNote;
+    EXPECT_EQ(note.left, layout.soundOff.left);
+    EXPECT_GE(note.top, layout.soundOff.top + layout.soundOff.height) << "the note is below the options";
+    EXPECT_LE(note.top + note.height, layout.cmdClose.top) << "and above OK";
+    EXPECT_EQ(note.left + note.width, layout.cmdClose.left + layout.cmdClose.width) << "and ends where OK ends";
+    EXPECT_GE(note.height, -layout.optionFontHeight) << "room for one line";
+  }
 
   const ConfigDialogLayout noDpi = LayOutConfigDialog(0, logo);
   EXPECT_EQ(noDpi.client, at96.client) << "a screen that reports no DPI is taken as one at 96";
