@@ -14,10 +14,10 @@
 #define IDB_PREVIEW 203
 
 #define IDD_CONFIG 301
-#define IDC_IMAGE2 1001
+#define IDC_LOGO 1001
 #define IDC_SOUND_ON 1002
 #define IDC_SOUND_OFF 1003
 // Not IDOK: Enter on an option button must not save, only Enter or Space on the button itself.
-#define IDC_CMD_CLOSE 1004
+#define IDC_OK 1004
 // Shown only where the organisation has set the sound.
 #define IDC_SET_BY_ORGANISATION 1005

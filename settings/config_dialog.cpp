@@ -15,10 +15,10 @@ struct TwipsRect {
 
 constexpr float kClientWidth = 5640;
 constexpr float kClientHeight = 6375;
-constexpr TwipsRect kImage2{540, 420, 4470, 3390};
+constexpr TwipsRect kLogo{540, 420, 4470, 3390};
 constexpr TwipsRect kSoundOn{600, 4740, 1515, 315};
 constexpr TwipsRect kSoundOff{600, 5040, 1515, 315};
-constexpr TwipsRect kCmdClose{540, 5640, 4455, 375};
+constexpr TwipsRect kOk{540, 5640, 4455, 375};
 // Between the options and OK, as wide as the space OK spans from the options' left edge.
 constexpr TwipsRect kOrganisationNote{600, 5370, 4395, 240};
 constexpr float kOptionFontPoints = 8.25f;
@@ -43,14 +43,14 @@ void ConfigDialog::OnLoad() {
   view_.SelectOption(OptionFor(settings_.Read()));
 }
 
-void ConfigDialog::OnCmdCloseClick() {
+void ConfigDialog::OnOk() {
   // A failed write throws past EndProgram, so the user sees the report instead of a silent loss.
   // Under the organisation's setting there is no choice to save, and the file stays as it is.
   if (!setByOrganisation_) settings_.Write(view_.IsSelected(SoundOption::SoundOn));
   view_.EndProgram();
 }
 
-void ConfigDialog::OnImage2Click() {
+void ConfigDialog::OnLogoClick() {
   view_.OpenWebAddress(kProductWebAddress);
   view_.LetPendingEventsRun();
 }
@@ -60,12 +60,12 @@ void ConfigDialog::OnClose() { view_.EndProgram(); }
 ConfigDialogLayout LayOutConfigDialog(int dpi, PixelSize logo) {
   ConfigDialogLayout layout;
   layout.client = {TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi)};
-  layout.image2 = ToPixels(kImage2, dpi);
-  layout.image2.width = logo.width;
-  layout.image2.height = logo.height;
+  layout.logo = ToPixels(kLogo, dpi);
+  layout.logo.width = logo.width;
+  layout.logo.height = logo.height;
   layout.soundOn = ToPixels(kSoundOn, dpi);
   layout.soundOff = ToPixels(kSoundOff, dpi);
-  layout.cmdClose = ToPixels(kCmdClose, dpi);
+  layout.ok = ToPixels(kOk, dpi);
   layout.organisationNote = ToPixels(kOrganisationNote, dpi);
   layout.optionFontHeight =
       -static_cast<int>(std::lround(kOptionFontPoints * static_cast<float>(UsableDpi(dpi)) / kPointsPerInch));

@@ -1,5 +1,5 @@
-// The settings dialog frmConfig's decisions, kept free of <windows.h>: which option load selects,
-// what OK writes, what the logo does, and where the controls sit.
+// The settings dialog's decisions, kept free of <windows.h>: which option load selects, what OK
+// writes, what the logo does, and where the controls sit.
 #pragma once
 
 #include <optional>
@@ -8,8 +8,8 @@
 
 namespace torva {
 
-// Option1's two buttons by their indices.
-enum class SoundOption : int { SoundOn = 1, SoundOff = 2 };
+// The two options of the dialog; choosing one clears the other.
+enum class SoundOption { SoundOn, SoundOff };
 
 // The setting as the dialog sees it. Read and Write throw RuntimeError naming the file; a failed
 // write leaves the old file as it was.
@@ -45,9 +45,9 @@ class ConfigDialog {
   // Runs before the dialog is shown, so a missing or short file is reported with nothing on screen.
   // Where the organisation has set the sound, the dialog shows that instead and never reads the file.
   void OnLoad();
-  // cmdClose ("OK"): the only way the choice is saved, where there is one.
-  void OnCmdCloseClick();
-  void OnImage2Click();
+  // OK: the only way the choice is saved, where there is one.
+  void OnOk();
+  void OnLogoClick();
   // The close box or Alt+F4: the choice is dropped.
   void OnClose();
 
@@ -61,10 +61,10 @@ class ConfigDialog {
 // the display; the logo keeps its natural size, as a picture that is never stretched.
 struct ConfigDialogLayout {
   PixelSize client;
-  PixelRect image2;
+  PixelRect logo;
   PixelRect soundOn;
   PixelRect soundOff;
-  PixelRect cmdClose;
+  PixelRect ok;
   PixelRect organisationNote;  // the line under the options, shown where the organisation set the sound
   // For CreateFont: negative, so it is the height of the characters rather than of the cell.
   int optionFontHeight = 0;

@@ -1,5 +1,5 @@
-// frmConfig on the screen: the dialog from the resources, its black look, and its events handed
-// to the ConfigDialog decisions.
+// The settings dialog on the screen: the dialog from the resources, its black look, and its events
+// handed to the ConfigDialog decisions.
 #include "settings/config_dialog_win32.h"
 
 #include <windows.h>
@@ -144,15 +144,15 @@ class ConfigDialogWindow final : public ConfigDialogView {
       if (setWindowTheme) setWindowTheme(option, L"", L"");
       SendMessageW(option, WM_SETFONT, reinterpret_cast<WPARAM>(optionFont_), FALSE);
     }
-    Place(IDC_IMAGE2, layout.image2);
+    Place(IDC_LOGO, layout.logo);
     Place(IDC_SOUND_ON, layout.soundOn);
     Place(IDC_SOUND_OFF, layout.soundOff);
-    Place(IDC_CMD_CLOSE, layout.cmdClose);
+    Place(IDC_OK, layout.ok);
     Place(IDC_SET_BY_ORGANISATION, layout.organisationNote);
     SizeAndCentre(layout.client);
 
     dialog_.OnLoad();
-    // TRUE: the dialog manager gives the focus to the first tab stop, cmdClose.
+    // TRUE: the dialog manager gives the focus to the first tab stop, ok.
     return TRUE;
   }
 
@@ -163,7 +163,7 @@ class ConfigDialogWindow final : public ConfigDialogView {
   }
 
   INT_PTR OnSetCursor(HWND over, int hitTest) {
-    if (over != GetDlgItem(hwnd_, IDC_IMAGE2) || hitTest != HTCLIENT) return FALSE;
+    if (over != GetDlgItem(hwnd_, IDC_LOGO) || hitTest != HTCLIENT) return FALSE;
     SetCursor(hand_);
     SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, TRUE);
     return TRUE;
@@ -171,11 +171,11 @@ class ConfigDialogWindow final : public ConfigDialogView {
 
   INT_PTR OnCommand(int id, int code) {
     switch (id) {
-      case IDC_CMD_CLOSE:
-        if (code == BN_CLICKED) dialog_.OnCmdCloseClick();
+      case IDC_OK:
+        if (code == BN_CLICKED) dialog_.OnOk();
         return TRUE;
-      case IDC_IMAGE2:
-        if (code == STN_CLICKED) dialog_.OnImage2Click();
+      case IDC_LOGO:
+        if (code == STN_CLICKED) dialog_.OnLogoClick();
         return TRUE;
       // Esc. The dialog has no cancel button, so it does nothing; the close box closes without
       // saving. Enter outside the OK button arrives as IDOK, which nothing answers: no default
@@ -194,7 +194,7 @@ class ConfigDialogWindow final : public ConfigDialogView {
 
   PixelSize LogoSize() const {
     const auto logo = reinterpret_cast<HBITMAP>(
-        SendDlgItemMessageW(hwnd_, IDC_IMAGE2, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        SendDlgItemMessageW(hwnd_, IDC_LOGO, STM_GETIMAGE, IMAGE_BITMAP, 0));
     BITMAP info{};
     if (!logo || !GetObjectW(logo, sizeof info, &info)) return {};
     return {info.bmWidth, info.bmHeight};

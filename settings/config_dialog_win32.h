@@ -1,4 +1,4 @@
-// The settings dialog frmConfig, started by "/C".
+// The settings dialog, started by "/C".
 #pragma once
 
 namespace torva {

@@ -101,7 +101,7 @@ TEST(ConfigDialog, OpensCentredAtItsSizeWithTheFocusOnOk) {
   GUITHREADINFO thread{};
   thread.cbSize = sizeof thread;
   ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(open.dialog, nullptr), &thread));
-  EXPECT_EQ(thread.hwndFocus, open.Control(IDC_CMD_CLOSE));
+  EXPECT_EQ(thread.hwndFocus, open.Control(IDC_OK));
 
   PostMessageW(open.dialog, WM_CLOSE, 0, 0);
   EXPECT_EQ(open.saver->WaitForExit(kPatience), DWORD{0});
@@ -118,7 +118,7 @@ TEST(ConfigDialog, OkWritesTheChosenOptionByteExactlyAndEnds) {
     OpenDialog open(choice.before);
     ASSERT_TRUE(open.dialog) << "no settings dialog";
     SendMessageW(open.Control(choice.option), BM_CLICK, 0, 0);
-    PostMessageW(open.Control(IDC_CMD_CLOSE), BM_CLICK, 0, 0);
+    PostMessageW(open.Control(IDC_OK), BM_CLICK, 0, 0);
     EXPECT_EQ(open.saver->WaitForExit(kPatience), DWORD{0});
     EXPECT_EQ(open.directory.Read(L"torva.txt"), choice.after);
     EXPECT_EQ(Sorted(open.directory.FileNames()), (std::vector<std::wstring>{L"torva.scr", L"torva.txt"}))
@@ -137,7 +137,7 @@ TEST(ConfigDialog, OkLeavesEveryOtherFileAsItWas) {
   ASSERT_TRUE(CreateDirectoryW(inTheWay.c_str(), nullptr));
 
   SendMessageW(open.Control(IDC_SOUND_OFF), BM_CLICK, 0, 0);
-  PostMessageW(open.Control(IDC_CMD_CLOSE), BM_CLICK, 0, 0);
+  PostMessageW(open.Control(IDC_OK), BM_CLICK, 0, 0);
   EXPECT_EQ(open.saver->WaitForExit(kPatience), DWORD{0});
   EXPECT_EQ(open.directory.Read(L"torva.txt"), kSoundOff);
   EXPECT_EQ(open.directory.Read(L"torva.txt.new"), "mine\r\n");
@@ -216,7 +216,7 @@ TEST(ConfigDialog, KeyboardWorksAsInAnyDialog) {
   Press(VK_RETURN);
   Press(VK_ESCAPE);
   Press(VK_TAB, true);
-  ASSERT_TRUE(Eventually([&] { return FocusOf(open.dialog) == open.Control(IDC_CMD_CLOSE); }))
+  ASSERT_TRUE(Eventually([&] { return FocusOf(open.dialog) == open.Control(IDC_OK); }))
       << "Esc must leave the dialog open";
   EXPECT_TRUE(open.saver->IsRunning()) << "Enter on an option must not save and end";
   EXPECT_EQ(open.directory.Read(L"torva.txt"), kSoundOn);
@@ -271,7 +271,7 @@ TEST(ConfigDialog, ReadOnlySettingsFileMovesTheChoiceToTheUsersOwnFile) {
   const std::wstring file = open.directory.File(L"torva.txt");
   ASSERT_TRUE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
   SendMessageW(open.Control(IDC_SOUND_OFF), BM_CLICK, 0, 0);
-  PostMessageW(open.Control(IDC_CMD_CLOSE), BM_CLICK, 0, 0);
+  PostMessageW(open.Control(IDC_OK), BM_CLICK, 0, 0);
   EXPECT_EQ(open.saver->WaitForExit(kPatience), DWORD{0}) << "a report, or no end";
   EXPECT_EQ(open.directory.Read(L"torva.txt"), kSoundOn);
   EXPECT_EQ(open.directory.ReadUserFile(L"torva.txt"), kSoundOff);
@@ -294,7 +294,7 @@ TEST(ConfigDialog, UnwritableFileIsReportedAndKeepsItsOldBytes) {
   ASSERT_TRUE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
   SendMessageW(open.Control(IDC_SOUND_OFF), BM_CLICK, 0, 0);
   // Posted: the report is modal, so a sent click would not return until it is closed.
-  PostMessageW(open.Control(IDC_CMD_CLOSE), BM_CLICK, 0, 0);
+  PostMessageW(open.Control(IDC_OK), BM_CLICK, 0, 0);
 
   const HWND box = open.saver->WaitForWindow(IsMessageBox, kPatience);
   ASSERT_TRUE(box) << "no error report";
@@ -357,7 +357,7 @@ TEST(ConfigDialog, SoundSetByTheOrganisationIsShownAndOkWritesNothing) {
     EXPECT_TRUE(IsWindowVisible(note)) << set.name;
     EXPECT_EQ(TextOf(note), L"Your organisation has set the sound.") << set.name;
 
-    PostMessageW(GetDlgItem(dialog, IDC_CMD_CLOSE), BM_CLICK, 0, 0);
+    PostMessageW(GetDlgItem(dialog, IDC_OK), BM_CLICK, 0, 0);
     EXPECT_EQ(saver.WaitForExit(kPatience), DWORD{0}) << set.name;
     EXPECT_EQ(directory.Read(L"torva.txt"), set.file) << set.name;
     EXPECT_EQ(directory.ReadUserFile(L"torva.txt"), std::nullopt) << set.name;

@@ -32,7 +32,7 @@ TEST(ErrorReport, OutOfMemoryOnTheDialogsOkIsReportedByTheDialogAndChangesNothin
 
   ASSERT_TRUE(RunOutOfMemory(saver.handle()));
   // Posted: the report is modal, so a sent click would not return until it is closed.
-  PostMessageW(GetDlgItem(dialog, IDC_CMD_CLOSE), BM_CLICK, 0, 0);
+  PostMessageW(GetDlgItem(dialog, IDC_OK), BM_CLICK, 0, 0);
   const HWND box = saver.WaitForWindow(IsMessageBox, kPatience);
   ASSERT_TRUE(box) << "no error report";
   EXPECT_EQ(MessageBoxText(box), kOutOfMemoryReport);
