@@ -13,13 +13,11 @@ using std::chrono::milliseconds;
 constexpr int kKeyDownsToEnd = 2;
 constexpr int kMouseEventsToEnd = 3;
 
-}  // namespace
+// GUID_CONSOLE_DISPLAY_STATE's value for a display that is off.
+// https://learn.microsoft.com/windows/win32/power/power-setting-guids
+constexpr unsigned long kDisplayOff = 0;
 
-DisplayPower DisplayPowerFromState(unsigned long state) {
-  if (state == 0) return DisplayPower::Off;
-  if (state == 2) return DisplayPower::Dimmed;
-  return DisplayPower::On;
-}
+}  // namespace
 
 SaverShow::SaverShow(const ShowParts& parts, ScreenSize screen, std::wstring clipPath)
     : parts_(parts), screen_(screen), clipPath_(std::move(clipPath)) {}
@@ -78,9 +76,9 @@ void SaverShow::StopPhase() {
   parts_.timer.Cancel();
 }
 
-void SaverShow::OnDisplayPower(DisplayPower power, milliseconds now) {
+void SaverShow::OnDisplayState(unsigned long state, milliseconds now) {
   const bool wasResting = resting();
-  displayOff_ = power == DisplayPower::Off;
+  displayOff_ = state == kDisplayOff;
   // A display that comes on has somebody in front of it, also after a wake with nobody there.
   if (!displayOff_) asleep_ = false;
   FollowRest(wasResting, now);
@@ -140,8 +138,7 @@ void SaverShow::OnVideoMouseMove(ScreenPoint where) {
 }
 
 void SaverShow::OnLogoClick() {
-  parts_.video.SetVisible(false);
-  parts_.video.Stop();
+  // The logo is seen, so the clip is hidden and stopped already.
   StopPhase();
   parts_.shell.OpenWebAddress(kProductWebAddress);
   // Gives the shell's hand-off the messages it may still need before the process goes.

@@ -62,13 +62,6 @@ struct ShowParts {
   ProgramControl& program;
 };
 
-// The display's power state, as the system reports it.
-enum class DisplayPower { Off, On, Dimmed };
-
-// The system's value for the display's state (0 off, 1 on, 2 dimmed). A value it may add later is
-// taken as on: a show that plays on costs power, one that rests by mistake shows a still picture.
-DisplayPower DisplayPowerFromState(unsigned long state);
-
 // The screen in twips, as the window measures it.
 struct ScreenSize {
   float width = 0;
@@ -103,11 +96,12 @@ class SaverShow {
   // system may have moved onto it, rests at `pointer`.
   void OnDisplayChange(ScreenSize screen, ScreenPoint pointer);
 
-  // The display went off or came back; dimmed counts as on. While it is off, or while the computer
-  // sleeps, the show rests: no timer runs, and the clip stops and lets go of the sound device. Once
+  // The display's state as the system reports it: 0 off, 1 on, 2 dimmed, which counts as on, and
+  // so does a value it may add later (a show that plays on costs power, one that rests by mistake
+  // shows a still picture). While the display is off, or while the computer sleeps, the show rests: no timer runs, and the clip stops and lets go of the sound device. Once
   // a person can see it again, the phase it rested in starts afresh, once: the clip from its start
   // for a whole video phase, or the logo for its whole time. Activity counts throughout, as ever.
-  void OnDisplayPower(DisplayPower power, std::chrono::milliseconds now);
+  void OnDisplayState(unsigned long state, std::chrono::milliseconds now);
   void OnSuspend();
   // The computer woke. A wake timer or maintenance wakes it with nobody there and the display
   // staying off: the show rests on (also without a suspend before it, whatever the sleep did to

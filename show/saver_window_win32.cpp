@@ -288,7 +288,7 @@ class SaverWindow final : public BaseWindow<SaverWindow>,
   void OnPowerBroadcast(WPARAM event, LPARAM data) {
     switch (event) {
       case PBT_POWERSETTINGCHANGE:
-        if (const auto state = DisplayStateAt(data)) show_->OnDisplayPower(DisplayPowerFromState(*state), Now());
+        if (const auto state = DisplayStateAt(data)) show_->OnDisplayState(*state, Now());
         break;
       case PBT_APMSUSPEND: show_->OnSuspend(); break;
       // Sent on every wake; a person's wake sends PBT_APMRESUMESUSPEND after it.

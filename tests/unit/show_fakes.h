@@ -3,6 +3,7 @@
 // through hours of phases in no time and look at what the user would see.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -29,10 +30,7 @@ class FakeVideo final : public VideoControl {
     resting = true;
   }
   void SetVisible(bool isVisible) override { visible = isVisible; }
-  void Move(float, float, float newWidth, float newHeight) override {
-    width = newWidth;
-    height = newHeight;
-  }
+  void Move(float left, float top, float width, float height) override { area = {left, top, width, height}; }
 
   std::optional<bool> sound;
   std::wstring clip;
@@ -40,7 +38,7 @@ class FakeVideo final : public VideoControl {
   bool resting = false;
   bool visible = false;
   int plays = 0;
-  float width = 0, height = 0;
+  std::array<float, 4> area{};  // left, top, width, height
 };
 
 class FakeLogo final : public Logo {
@@ -83,12 +81,17 @@ class FakeProgram final : public ProgramControl {
     if (readError) throw RuntimeError(*readError, L"C:\\saver\\torva.txt");
     return soundOn;
   }
-  void LetPendingEventsRun() override {}
-  void End() override { ended = true; }
+  void LetPendingEventsRun() override { ++pendingEventRuns; }
+  void End() override {
+    ended = true;
+    pendingEventRunsAtEnd = pendingEventRuns;
+  }
 
   bool soundOn = false;
   std::optional<ErrorCode> readError;
+  int pendingEventRuns = 0;
   bool ended = false;
+  int pendingEventRunsAtEnd = 0;
 };
 
 // The show with all its parts faked, on a 1024 x 768 screen at 96 DPI unless told otherwise,

@@ -22,9 +22,9 @@ TEST(ShowStart, PlaysTheClipOverTheWholeScreenWithTheSettingsSound) {
     rig.Start();
     EXPECT_EQ(rig.video.sound, soundOn);
     EXPECT_EQ(rig.video.clip, L"C:\\saver\\torva.mpg");
-    EXPECT_EQ(rig.video.width, 15360);
-    EXPECT_EQ(rig.video.height, 11520);
+    EXPECT_EQ(rig.video.area, (std::array<float, 4>{0, 0, 15360, 11520}));
     EXPECT_TRUE(rig.video.playing);
+    EXPECT_EQ(rig.program.pendingEventRuns, 1) << "the clip's start is let run once";
     EXPECT_EQ(rig.OnScreen(), "video");
   }
 }
@@ -105,7 +105,7 @@ TEST(ShowPhases, ADisplayChangeFitsTheVideoAndTheLogoAndMovesNoPhase) {
   ShowRig rig;
   rig.Start();
   rig.show.OnDisplayChange({12000, 9000}, {400, 300});
-  EXPECT_EQ(rig.video.width, 12000);
+  EXPECT_EQ(rig.video.area, (std::array<float, 4>{0, 0, 12000, 9000}));
   EXPECT_EQ(rig.logo.left, 2820) << "the logo waits where it is, hidden";
   rig.RunUntil(43'000ms);
   EXPECT_EQ(rig.logo.left, (12000 - 5820) / 2.0f) << "centred on the screen of that moment";
@@ -122,16 +122,16 @@ TEST(ShowRest, DisplayOffRestsTheShowAndOnGivesTheVideoAWholePhase) {
   ShowRig rig;
   rig.Start();
   rig.RunUntil(41'000ms);
-  rig.show.OnDisplayPower(DisplayPower::Off, rig.now);
+  rig.show.OnDisplayState(0, rig.now);
   EXPECT_TRUE(Resting(rig));
   rig.RunFor(3'600'000ms);
-  rig.show.OnDisplayPower(DisplayPower::Off, rig.now);
+  rig.show.OnDisplayState(0, rig.now);
   EXPECT_TRUE(Resting(rig)) << "an hour in the dark";
   EXPECT_EQ(rig.OnScreen(), "video");
 
-  // Dimmed is on: the clip from its start, and the logo 42 s later.
-  rig.show.OnDisplayPower(DisplayPower::Dimmed, rig.now);
-  rig.show.OnDisplayPower(DisplayPower::On, rig.now);
+  // Dimmed (2) is on: the clip from its start, and the logo 42 s later.
+  rig.show.OnDisplayState(2, rig.now);
+  rig.show.OnDisplayState(1, rig.now);
   EXPECT_TRUE(rig.video.playing);
   EXPECT_EQ(rig.video.plays, 2) << "started once";
   rig.RunFor(41'999ms);
@@ -144,10 +144,10 @@ TEST(ShowRest, DisplayOffInTheLogoPhaseKeepsTheLogoAndOnGivesItItsWholeTime) {
   ShowRig rig;
   rig.Start();
   rig.RunUntil(44'000ms);
-  rig.show.OnDisplayPower(DisplayPower::Off, rig.now);
+  rig.show.OnDisplayState(0, rig.now);
   EXPECT_TRUE(Resting(rig));
   rig.RunFor(600'000ms);
-  rig.show.OnDisplayPower(DisplayPower::On, rig.now);
+  rig.show.OnDisplayState(3, rig.now);  // a state the system may add later counts as on
   EXPECT_EQ(rig.OnScreen(), "logo");
   EXPECT_FALSE(rig.video.playing) << "the clip waits for its phase";
   rig.RunFor(4'999ms);
@@ -169,9 +169,9 @@ TEST(ShowRest, AWakeWithNobodyThereRestsOnAndAPersonsWakeTakesUpThePhaseOnce) {
 
   // A person's wake: the automatic one, the display on, then the wake by a person.
   rig.show.OnWake(false, rig.now);
-  rig.show.OnDisplayPower(DisplayPower::On, rig.now);
+  rig.show.OnDisplayState(1, rig.now);
+  EXPECT_TRUE(rig.video.playing) << "a display on has somebody in front of it";
   rig.show.OnWake(true, rig.now);
-  EXPECT_TRUE(rig.video.playing);
   EXPECT_EQ(rig.video.plays, 2) << "the phase started once, not again";
 
   // A wake without a suspend before it rests the show all the same, until somebody is there.
@@ -221,7 +221,7 @@ TEST(ShowActivity, EachKindEndsTheShowAtItsOwnCountWhateverTheOthersHold) {
       for (int n = 1; n < any.eventsToEnd; ++n) any.send(rig.show, n);
       rig.RunFor(47'000ms);
     }
-    rig.show.OnDisplayPower(DisplayPower::Off, rig.now);
+    rig.show.OnDisplayState(0, rig.now);
     EXPECT_FALSE(rig.program.ended) << activity.name;
     activity.send(rig.show, activity.eventsToEnd);
     EXPECT_TRUE(rig.program.ended) << activity.name;
@@ -278,6 +278,7 @@ TEST(ShowLogoClick, StopsEverythingOpensTheWebAddressAndEnds) {
   rig.show.OnLogoClick();
   EXPECT_EQ(rig.shell.opened, L"https://www.torva.example/");
   EXPECT_TRUE(rig.program.ended);
+  EXPECT_EQ(rig.program.pendingEventRunsAtEnd, 2) << "the shell's hand-off is let run before the end";
   EXPECT_FALSE(rig.video.playing);
   EXPECT_FALSE(rig.timer.due);
 }
