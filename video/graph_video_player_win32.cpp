@@ -12,7 +12,7 @@
 // - Wine, a clock that goes leaves its thread: a sound renderer that ran as the graph's clock leaves
 //   a thread and its handles behind when it goes. The graph keeps time by a clock of its own.
 // - Wine, intelligent connection leaks: each render through the platform's search for filters
-//   leaves some 80 registry keys open. The sound renderer comes back by a direct connection.
+//   leaves about 75 registry keys open. The sound renderer comes back by a direct connection.
 // - Wine, graphs that go leave threads and memory behind: the player keeps its graph (see
 //   graph_player.h) and lets go of the sound alone when it rests.
 // - Wine, a file cut short under its graph: that graph never ends its stream, and stopping it soon
