@@ -82,8 +82,8 @@ class VideoSurface {
 inline constexpr std::chrono::milliseconds kMinRestartInterval{500};
 
 // One clip, one graph: built at the first play and kept, since building one costs far more than
-// running it again (and, under Wine, every graph torn down leaves threads and memory behind). A
-// kept graph that fails to start again, or whose file changed since it was built, gives way to a
+// running it again, and a graph torn down may leave things behind (as Wine's do; see the notes in
+// graph_video_player_win32.cpp). A kept graph that fails to start again, or whose file changed since it was built, gives way to a
 // new one. A clip that cannot be played never throws: the control names the file and the reason,
 // and every later play tries again. The operations are VideoControl's; showing and hiding the
 // control is its window's own business.

@@ -12,14 +12,16 @@
 // - Wine, a clock that goes leaves its thread: a sound renderer that ran as the graph's clock leaves
 //   a thread and its handles behind when it goes. The graph keeps time by a clock of its own.
 // - Wine, intelligent connection leaks: each render through the platform's search for filters
-//   leaves some 80 registry keys open. The sound renderer comes back by a direct connection.
+//   leaves about 75 registry keys open. The sound renderer comes back by a direct connection.
 // - Wine, graphs that go leave threads and memory behind: the player keeps its graph (see
 //   graph_player.h) and lets go of the sound alone when it rests.
+// - Wine, a process that ends with a graph built can crash on its way out, and its exit code then
+//   reports a failure: the control is destroyed, and its graph released, before the process ends.
 // - Wine, a file cut short under its graph: that graph never ends its stream, and stopping it soon
 //   after it ran hung for good. The player builds anew when the file changed.
-// - Wine decodes both streams in one splitter and leaves the sound's output unconnected, so the
-//   stray filters removed below are Windows' only.
-// - Wine has no texts for the media engine's codes: AMGetErrorText answers "Error: 0x…".
+// - Wine, one splitter for both streams: it decodes both itself and leaves the sound's output
+//   unconnected, so the stray filters removed below are Windows' only.
+// - Wine, no words for the media engine's codes: AMGetErrorText answers "Error: 0x…".
 #include "video/graph_video_player_win32.h"
 
 #include <dshow.h>
@@ -55,10 +57,10 @@ enum class VideoTimer : UINT_PTR { Restart = 1 };
 // What the graph answers for a file that holds no clip it can play: no filter takes the file, or
 // none makes a picture of what it holds.
 constexpr HRESULT kNotAPlayableClip[] = {
-    VFW_E_NO_TYPES,         VFW_E_NO_ACCEPTABLE_TYPES,   VFW_E_CANNOT_CONNECT,
-    VFW_E_CANNOT_RENDER,    VFW_E_TYPE_NOT_ACCEPTED,     VFW_E_INVALID_FILE_FORMAT,
+    VFW_E_NO_TYPES,          VFW_E_NO_ACCEPTABLE_TYPES,       VFW_E_CANNOT_CONNECT,
+    VFW_E_CANNOT_RENDER,     VFW_E_TYPE_NOT_ACCEPTED,         VFW_E_INVALID_FILE_FORMAT,
     VFW_E_UNKNOWN_FILE_TYPE, VFW_E_CANNOT_LOAD_SOURCE_FILTER, VFW_E_FILE_TOO_SHORT,
-    VFW_E_NO_DECOMPRESSOR,  VFW_E_UNSUPPORTED_VIDEO,     VFW_E_UNSUPPORTED_STREAM,
+    VFW_E_NO_DECOMPRESSOR,   VFW_E_UNSUPPORTED_VIDEO,         VFW_E_UNSUPPORTED_STREAM,
 };
 
 std::chrono::milliseconds Now() { return std::chrono::milliseconds(GetTickCount64()); }
@@ -191,9 +193,9 @@ class GraphVideoPlayer::Graph final : public ClipGraph {
         withSound ? builder_->RenderFile(path.c_str(), nullptr) : RenderPictureOnly(path);
     if (FAILED(result) || !RendererConnected()) {
       Release();
-      // The same answer with and without sound: a graph of the picture alone cannot tell a file of
-      // sound alone from one that holds no clip, nor can a full one tell it from a picture that
-      // nothing decodes.
+      // The same answer with and without sound, from the file itself: a graph of the picture alone
+      // cannot tell a file of sound alone from one that holds no clip, nor can a full one tell it
+      // from a picture that nothing decodes.
       if (HoldsNoPicture(path)) return ClipProblem{ClipFault::NoPicture};
       return ProblemOf(FAILED(result) ? result : VFW_E_CANNOT_RENDER);
     }

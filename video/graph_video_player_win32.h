@@ -18,8 +18,7 @@ namespace torva {
 // passes its mouse and key messages on to the window, so they count as the control's own.
 // The window owns its graph and the player that decides what the graph does; the player draws on
 // the window through VideoSurface, and the window hands it the graph's events and its timer.
-// Destroy the control before ending the process: under Wine a process that ends with a graph still
-// built can crash on its way out, and its exit code would then report a failure.
+// Destroy the control before ending the process (see Wine's notes in the .cpp file).
 class GraphVideoPlayer final : public BaseWindow<GraphVideoPlayer>,
                                public VideoControl,
                                private VideoSurface {

@@ -23,6 +23,7 @@ for sound in 0 1; do
   "$wine64" "$e2e_staged/torva_desktop_events.exe" flap 1 </dev/null >/dev/null 2>&1 || e2e_fail "could not tell the show"
   e2e_sleep_until "$t0" 5
   read -r threads0 memory0 handles0 <<<"$(usage "$saver")"
+  [ "$handles0" -gt 0 ] || e2e_fail "no count of the saver's handles from $handles_exe"
   "$wine64" "$e2e_staged/torva_desktop_events.exe" flap "$pairs" </dev/null >/dev/null 2>&1 ||
     e2e_fail "could not tell the show"
   sleep 3

@@ -382,13 +382,14 @@ TEST(GraphPlayer, MoveConvertsEachAxisAndKeepsThePictureOnTheWholeControl) {
   }
 }
 
-TEST(GraphPlayer, DestroyingThePlayerReleasesTheGraph) {
+TEST(GraphPlayer, SilentUnlessToldAndDestroyingThePlayerReleasesTheGraph) {
   FakePlatform platform;
   {
     GraphPlayer player(platform, platform, 96, 96);
     player.SetClip(kClip);
     player.Play();
     ASSERT_TRUE(platform.exists);
+    EXPECT_FALSE(platform.withSound) << "sound unless asked for";
   }
   EXPECT_FALSE(platform.exists);
 }
