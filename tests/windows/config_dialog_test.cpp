@@ -310,59 +310,5 @@ TEST(ConfigDialog, UnwritableFileIsReportedAndKeepsItsOldBytes) {
   EXPECT_EQ(Sorted(open.directory.FileNames()), (std::vector<std::wstring>{L"torva.scr", L"torva.txt"}));
 }
 
-// The organisation's sound value for as long as the object lives, written where the policy tools
-// write it; the key goes with it.
-class OrganisationPolicy {
- public:
-  OrganisationPolicy(HKEY root, DWORD sound) : root_(root) {
-    HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyExW(root, kKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExW(key, L"Sound", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&sound), sizeof sound),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-  }
-  ~OrganisationPolicy() { RegDeleteKeyExW(root_, kKey, KEY_WOW64_64KEY, 0); }
-  OrganisationPolicy(const OrganisationPolicy&) = delete;
-  OrganisationPolicy& operator=(const OrganisationPolicy&) = delete;
-
- private:
-  static constexpr wchar_t kKey[] = L"SOFTWARE\\Policies\\Torva";
-  HKEY root_;
-};
-
-// Where the organisation has set the sound: its choice shown, neither option to be had, the line
-// that says why, and OK ending without a file touched or made, even where there is no file at all.
-TEST(ConfigDialog, SoundSetByTheOrganisationIsShownAndOkWritesNothing) {
-  struct Case {
-    const char* name;
-    HKEY root;
-    DWORD sound;
-    std::optional<std::string> file;
-  };
-  for (const Case& set : {Case{"user's policy, sound on", HKEY_CURRENT_USER, 1, kSoundOff},
-                          Case{"machine's policy, sound off, no file", HKEY_LOCAL_MACHINE, 0, std::nullopt}}) {
-    OrganisationPolicy policy(set.root, set.sound);
-    ProgramDirectory directory;
-    if (set.file) directory.Write(L"torva.txt", *set.file);
-    SaverProcess saver(directory, L"/c");
-    const HWND dialog = saver.WaitForWindow(IsConfigDialog, kPatience);
-    ASSERT_TRUE(dialog) << set.name << ": no settings dialog";
-    EXPECT_EQ(IsChecked(dialog, IDC_SOUND_ON), set.sound == 1) << set.name;
-    EXPECT_EQ(IsChecked(dialog, IDC_SOUND_OFF), set.sound == 0) << set.name;
-    for (const int id : {IDC_SOUND_ON, IDC_SOUND_OFF}) {
-      EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, id))) << set.name;
-    }
-    const HWND note = GetDlgItem(dialog, IDC_SET_BY_ORGANISATION);
-    EXPECT_TRUE(IsWindowVisible(note)) << set.name;
-    EXPECT_EQ(TextOf(note), L"Your organisation has set the sound.") << set.name;
-
-    PostMessageW(GetDlgItem(dialog, IDC_OK), BM_CLICK, 0, 0);
-    EXPECT_EQ(saver.WaitForExit(kPatience), DWORD{0}) << set.name;
-    EXPECT_EQ(directory.Read(L"torva.txt"), set.file) << set.name;
-    EXPECT_EQ(directory.ReadUserFile(L"torva.txt"), std::nullopt) << set.name;
-  }
-}
-
 }  // namespace
 }  // namespace torva::testing
