@@ -112,7 +112,9 @@ void SaverShow::FollowRest(bool wasResting, milliseconds now) {
 
 void SaverShow::StopForReport() {
   StopPhase();
-  parts_.video.Stop();
+  // Not only stopped: the report may end the process at once, and a media engine's threads can
+  // fault while the process is ended under them (seen under Wine), which changes the exit code.
+  parts_.video.Close();
 }
 
 void SaverShow::CentreLogo() {

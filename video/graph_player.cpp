@@ -72,6 +72,8 @@ void GraphPlayer::Stop() {
   if (Succeeded(graph_.StopAtStart())) Become(State::Stopped);
 }
 
+void GraphPlayer::Close() { ReleaseGraph(); }
+
 void GraphPlayer::Rest() {
   if (!HasGraph() || state_ == State::Resting) return;
   // Only the sound renderer goes: it holds the sound device even while stopped, and the graph is

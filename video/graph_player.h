@@ -101,6 +101,7 @@ class GraphPlayer final {
   void Play();
   void Stop();
   void Rest();
+  void Close();
   void Move(float left, float top, float width, float height);
 
   // The graph has posted events; `now` is any steady clock's reading.

@@ -471,6 +471,7 @@ void GraphVideoPlayer::SetClip(const std::wstring& path) { player_->SetClip(path
 void GraphVideoPlayer::Play() { player_->Play(); }
 void GraphVideoPlayer::Stop() { player_->Stop(); }
 void GraphVideoPlayer::Rest() { player_->Rest(); }
+void GraphVideoPlayer::Close() { player_->Close(); }
 
 void GraphVideoPlayer::SetVisible(bool visible) {
   if (visible) {

@@ -33,6 +33,7 @@ class GraphVideoPlayer final : public BaseWindow<GraphVideoPlayer>,
   void Play() override;
   void Stop() override;
   void Rest() override;
+  void Close() override;
   void SetVisible(bool visible) override;
   void Move(float left, float top, float width, float height) override;
 

@@ -19,6 +19,10 @@ class VideoControl {
   // Nobody can see or hear the clip: stopped, and nothing holds the sound device or keeps the
   // computer awake. The next Play starts it from its start.
   virtual void Rest() = 0;
+  // The clip let go altogether: its graph, and every thread that the graph runs, are gone; the next
+  // Play builds a new one. For a program about to end at once, which not every media engine
+  // survives while its threads run.
+  virtual void Close() = 0;
   virtual void SetVisible(bool visible) = 0;
   // Position and size within the parent window, in twips.
   virtual void Move(float left, float top, float width, float height) = 0;

@@ -180,7 +180,7 @@ TEST(GraphPlayer, ClipStartsOverWhenItEndsButNeverMoreOftenThanTwiceASecond) {
 }
 
 TEST(GraphPlayer, StartOverWaitingAcrossStopPlayRestOrNewClipNeverComes) {
-  for (const int step : {0, 1, 2, 3}) {
+  for (const int step : {0, 1, 2, 3, 4}) {
     Rig rig;
     rig.Load(false);
     rig.End(1000ms);
@@ -190,6 +190,7 @@ TEST(GraphPlayer, StartOverWaitingAcrossStopPlayRestOrNewClipNeverComes) {
     if (step == 1) rig.player.Play();
     if (step == 2) rig.player.Rest();
     if (step == 3) rig.player.SetClip(L"C:\\other.mpg");
+    if (step == 4) rig.player.Close();
     EXPECT_FALSE(rig.platform.restartTimer) << step;
     // A tick the timer posted before it was stopped still arrives.
     const int runs = rig.platform.runs;
@@ -340,11 +341,15 @@ TEST(FailureLine, CommonReasonsInTheProgramsOwnWordsOthersInThePlatformsOrAsThei
   }
 }
 
-TEST(GraphPlayer, NewClipReleasesTheGraphAndTheLineOfTheOneBefore) {
+TEST(GraphPlayer, NewClipOrCloseReleasesTheGraphAndTheLineOfTheOneBefore) {
   Rig rig;
   rig.Load(false);
   rig.player.SetClip(kClip);
   EXPECT_TRUE(rig.platform.exists) << "the same clip keeps its graph";
+  rig.player.Close();
+  EXPECT_FALSE(rig.platform.exists);
+  rig.player.Play();
+  EXPECT_EQ(rig.platform.graphsBuilt, 2);
   rig.player.SetClip(L"C:\\other.mpg");
   EXPECT_FALSE(rig.platform.exists);
   rig.player.OnGraphEvents(1000ms);  // the old graph's last word, already on its way

@@ -29,6 +29,10 @@ class FakeVideo final : public VideoControl {
     playing = false;
     resting = true;
   }
+  void Close() override {
+    playing = false;
+    closed = true;
+  }
   void SetVisible(bool isVisible) override { visible = isVisible; }
   void Move(float left, float top, float width, float height) override { area = {left, top, width, height}; }
 
@@ -36,6 +40,7 @@ class FakeVideo final : public VideoControl {
   std::wstring clip;
   bool playing = false;
   bool resting = false;
+  bool closed = false;
   bool visible = false;
   int plays = 0;
   std::array<float, 4> area{};  // left, top, width, height

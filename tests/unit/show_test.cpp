@@ -190,7 +190,7 @@ TEST(ShowReport, StopsThePhaseAndTheClipBehindTheReport) {
   rig.Start();
   rig.RunUntil(20'000ms);
   rig.show.StopForReport();
-  EXPECT_FALSE(rig.video.playing);
+  EXPECT_TRUE(rig.video.closed);
   EXPECT_FALSE(rig.timer.due);
   rig.show.OnTimer(42'000ms);
   EXPECT_EQ(rig.OnScreen(), "video") << "a tick on its way changes nothing";
