@@ -66,7 +66,13 @@ until as_user pactl info >/dev/null 2>&1; do
   sleep 0.1
 done
 as_user "$wineserver" -p >/dev/null 2>&1 || true
-wine cmd /c exit
+# Right after the prefix was made, a start can fail while the server that made it winds down.
+tries=0
+until wine cmd /c exit; do
+  tries=$((tries + 1))
+  [ $tries -gt 10 ] && e2e_fail "Wine does not start as $user"
+  sleep 1
+done
 
 old_msi=$(e2e_older_package "$e2e_work/previous")
 previous=$(basename "$old_msi" .msi | sed 's/^torva-//')

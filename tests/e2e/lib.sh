@@ -2,7 +2,11 @@
 # own under the caller's Wine session and looks at the screen, the sound and the exit code.
 # Arguments of every script: <torva.scr> <resources directory> <directory for screenshots>.
 # shellcheck shell=bash
-set -euo pipefail
+set -Eeuo pipefail
+# A command that fails outside a condition ends the script; without this it would end without a
+# word of which one. Only the script's own shell speaks: a failure inside $(…) is told by the
+# command that the substitution then fails.
+trap 'e2e_status=$?; [ "$BASH_SUBSHELL" != 0 ] || echo "FAIL: $(basename "${BASH_SOURCE[0]}") line $LINENO: $BASH_COMMAND exited $e2e_status" >&2' ERR
 
 e2e_scr=$1
 e2e_resources=$2
